@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""A scriptable HTTPS server for download tests.
+
+It serves the files below --root and misbehaves on purpose where a test asks it to. A test writes
+rule files into <state>/rules/ (any name ending in ".rules"); each line is
+
+    <url path> <mode> [arguments...]
+
+Lines for the same path form a queue: every request to that path uses the next line, and the last
+line stays in force. A rule file that changes starts its queues over. The query string of a request
+is ignored when rules and files are looked up. Modes:
+
+    normal              200, or 206 for a satisfiable "Range: bytes=N-" request
+    status CODE         answers CODE with a short body
+    range-status CODE   CODE to a Range request, normal otherwise
+    ignore-range        200 with the whole file, also to a Range request
+    always-206          206 with the whole file, also without a Range request
+    no-length [EXTRA]   200 without Content-Length, then EXTRA more bytes (default 0), then closes
+    short N             announces the full length, sends N bytes fewer, then closes
+    cut OFFSET          announces the full length, stops once the file offset OFFSET is sent, closes
+    wrong               the right length, but every byte inverted
+    slow CHUNK MS       normal, in chunks of CHUNK bytes, pausing MS milliseconds before each
+
+Every request is appended to <state>/requests.log as one tab-separated line:
+    path  range-header-or-"-"  status  body-bytes-sent
+"""
+import argparse
+import http.server
+import os
+import signal
+import socket
+import socketserver
+import ssl
+import sys
+import threading
+import time
+import urllib.parse
+
+LOCK = threading.Lock()
+
+
+class Rules:
+    def __init__(self, folder):
+        self.folder = folder
+        self.signature = None
+        self.queues = {}
+        self.used = {}
+
+    def _load(self):
+        entries = []
+        try:
+            names = sorted(n for n in os.listdir(self.folder) if n.endswith(".rules"))
+        except FileNotFoundError:
+            names = []
+        signature = []
+        for name in names:
+            path = os.path.join(self.folder, name)
+            try:
+                with open(path, "r", encoding="utf-8", errors="replace") as f:
+                    text = f.read()
+            except OSError:
+                continue
+            signature.append((name, text))
+            for line in text.splitlines():
+                parts = line.split()
+                if parts and not parts[0].startswith("#"):
+                    entries.append(parts)
+        if signature != self.signature:
+            self.signature = signature
+            self.queues = {}
+            self.used = {}
+            for parts in entries:
+                self.queues.setdefault(parts[0], []).append(parts[1:] or ["normal"])
+
+    def next_for(self, path):
+        with LOCK:
+            self._load()
+            queue = self.queues.get(path)
+            if not queue:
+                return ["normal"]
+            index = self.used.get(path, 0)
+            self.used[path] = index + 1
+            return queue[min(index, len(queue) - 1)]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "faultserver"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def _record(self, status, sent):
+        line = "%s\t%s\t%d\t%d\n" % (self.url_path, self.headers.get("Range", "-"), status, sent)
+        with LOCK:
+            with open(self.server.log_path, "a", encoding="utf-8") as f:
+                f.write(line)
+
+    def _send_head(self, status, headers):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+
+    def _write(self, data):
+        try:
+            self.wfile.write(data)
+            self.wfile.flush()
+            return len(data)
+        except OSError:
+            return 0
+
+    def _cut_connection(self):
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+    def _simple(self, status):
+        body = ("%d\n" % status).encode()
+        self._send_head(status, [("Content-Length", str(len(body))), ("Content-Type", "text/plain")])
+        self._record(status, self._write(body))
+
+    def _requested_start(self, size):
+        value = self.headers.get("Range")
+        if not value or not value.startswith("bytes=") or not value.endswith("-"):
+            return None
+        try:
+            return int(value[len("bytes="):-1])
+        except ValueError:
+            return None
+
+    def do_GET(self):
+        self.url_path = urllib.parse.urlsplit(self.path).path
+        rule = self.server.rules.next_for(self.url_path)
+        mode, args = rule[0], rule[1:]
+
+        if mode == "status":
+            return self._simple(int(args[0]))
+        local = os.path.join(self.server.root, self.url_path.lstrip("/"))
+        try:
+            with open(local, "rb") as f:
+                data = f.read()
+        except OSError:
+            return self._simple(404)
+
+        size = len(data)
+        start = self._requested_start(size)
+        if mode == "range-status" and start is not None:
+            return self._simple(int(args[0]))
+        if mode in ("ignore-range", "no-length"):
+            start = None
+        if mode == "always-206" and start is None:
+            start = 0
+        if start is not None and start >= size:
+            return self._simple(416)
+
+        status = 200 if start is None else 206
+        begin = start or 0
+        body = data[begin:]
+        headers = [("Content-Type", "application/octet-stream")]
+        if status == 206:
+            headers.append(("Content-Range", "bytes %d-%d/%d" % (begin, size - 1, size)))
+
+        if mode == "no-length":
+            extra = int(args[0]) if args else 0
+            headers.append(("Connection", "close"))
+            self._send_head(status, headers)
+            sent = self._write(body + b"\x5a" * extra)
+            self._record(status, sent)
+            return self._cut_connection()
+
+        headers.append(("Content-Length", str(len(body))))
+        if mode == "wrong":
+            body = bytes(b ^ 0xFF for b in body)
+        if mode == "short":
+            body = body[:max(0, len(body) - int(args[0]))]
+        if mode == "cut":
+            body = body[:max(0, int(args[0]) - begin)]
+        self._send_head(status, headers)
+
+        if mode == "slow":
+            chunk, pause = int(args[0]), int(args[1]) / 1000.0
+            sent = 0
+            for i in range(0, len(body), chunk):
+                time.sleep(pause)
+                piece = self._write(body[i:i + chunk])
+                if not piece:
+                    break
+                sent += piece
+        else:
+            sent = self._write(body)
+        self._record(status, sent)
+        if mode in ("short", "cut"):
+            self._cut_connection()
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--host", default="127.0.0.2")
+    parser.add_argument("--port", type=int, default=443)
+    parser.add_argument("--cert", required=True)
+    parser.add_argument("--key", required=True)
+    parser.add_argument("--root", required=True, help="folder whose files are served")
+    parser.add_argument("--state", required=True, help="folder of rules/ and requests.log")
+    parser.add_argument("--pidfile")
+    options = parser.parse_args()
+
+    os.makedirs(options.root, exist_ok=True)
+    os.makedirs(os.path.join(options.state, "rules"), exist_ok=True)
+
+    server = Server((options.host, options.port), Handler)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(options.cert, options.key)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    server.root = options.root
+    server.rules = Rules(os.path.join(options.state, "rules"))
+    server.log_path = os.path.join(options.state, "requests.log")
+
+    if options.pidfile:
+        with open(options.pidfile, "w") as f:
+            f.write("%d\n" % os.getpid())
+    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
+    try:
+        server.serve_forever()
+    finally:
+        server.server_close()
+        if options.pidfile:
+            try:
+                os.remove(options.pidfile)
+            except OSError:
+                pass
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
