@@ -1,0 +1,271 @@
+// One file over HTTPS into "<target>.part", resumed with a Range request when the job carries an
+// MD5, checked, then put in place of the target.
+#include "engine/Updater.h"
+#include "engine/Language.h"
+#include "engine/Log.h"
+#include "engine/Md5.h"
+#include "engine/Pause.h"
+#include "launcher/TarnwickDlg.h"
+#include <shlobj.h>
+#include <cstring>
+
+BYTE g_downloadBuffer[DOWNLOAD_CHUNK_SIZE];
+
+namespace {
+
+const COLORREF WHITE = RGB(255, 255, 255);
+const DWORD HTTP_RANGE_NOT_SATISFIABLE = 416;
+
+int Clamp100(int value)
+{
+    return value < 0 ? 0 : (value > 100 ? 100 : value);
+}
+
+// Creates the folder that holds `localPath`, with its parents.
+BOOL MakeParentFolder(const char* localPath)
+{
+    char folder[MAX_PATH];
+    lstrcpynA(folder, localPath, sizeof folder);
+    char* slash = strrchr(folder, '\\');
+    if (!slash)
+        return TRUE;
+    *slash = '\0';
+    int rc = SHCreateDirectoryExA(NULL, folder, NULL);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_EXISTS || rc == ERROR_ALREADY_EXISTS;
+}
+
+// Size of an existing partial file to resume from; 0 when there is none (or it is a folder).
+DWORD PartialSize(const char* partPath)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (GetFileAttributesExA(partPath, GetFileExInfoStandard, &info) &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return info.nFileSizeLow;
+    return 0;
+}
+
+} // namespace
+
+void ClearReadOnly(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+void CUpdater::CloseHandleOnce(HINTERNET& handle)
+{
+    HINTERNET h = (HINTERNET)InterlockedExchangePointer((PVOID*)&handle, NULL);
+    if (h)
+        InternetCloseHandle(h);
+}
+
+void CUpdater::CloseHandles()
+{
+    CloseHandleOnce(m_hRequest);
+    CloseHandleOnce(m_hConnect);
+    CloseHandleOnce(m_hSession);
+}
+
+BOOL CUpdater::Connect()
+{
+    CloseHandles();
+    m_hSession = InternetOpenA(DOWNLOAD_USER_AGENT, INTERNET_OPEN_TYPE_PRECONFIG, NULL, NULL, 0);
+    if (!m_hSession)
+        return FALSE;
+    DWORD receive = RECEIVE_TIMEOUT_MS, send = SEND_TIMEOUT_MS, connect = CONNECT_TIMEOUT_MS;
+    InternetSetOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+    InternetSetOptionA(m_hSession, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+    InternetSetOptionA(m_hSession, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    m_hConnect = InternetConnectA(m_hSession, m_strHost, DOWNLOAD_PORT, NULL, NULL,
+                                  INTERNET_SERVICE_HTTP, 0, 0);
+    return m_hConnect != NULL;
+}
+
+void CUpdater::SendBarPos(CProgressCtrl& bar, int pos)
+{
+    ::SendMessageA(bar.GetSafeHwnd(), PBM_SETPOS, (WPARAM)pos, 0);
+}
+
+DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
+{
+    CloseHandleOnce(m_hRequest);
+
+    if (!MakeParentFolder(pJob->szLocalPath))
+        return DL_MKDIR_FAILED;
+
+    char partPath[MAX_PATH + 8];
+    wsprintfA(partPath, "%s.part", pJob->szLocalPath);
+    if (!pJob->szMd5[0])
+        DeleteFileA(partPath);
+    DWORD offset = PartialSize(partPath);
+
+    PatchLog("%s, %d(th), %dbytes, resume at %u", pJob->szUrlPath, m_nDone, (int)pJob->dwSize,
+             (unsigned)offset);
+
+    CString object;
+    object.Format("/%s", pJob->szUrlPath);
+    LPCSTR acceptTypes[] = {"*/*", NULL};
+    HINTERNET request = HttpOpenRequestA(m_hConnect, NULL, object, "HTTP/1.1", NULL, acceptTypes,
+                                         DOWNLOAD_REQUEST_FLAGS, 0);
+    if (!request)
+        return DL_OPEN_REQUEST_FAILED;
+    InterlockedExchangePointer((PVOID*)&m_hRequest, request);
+    // A stop that came before the handle was published could not close it: give up here.
+    if (StopRequested())
+        return DL_INCOMPLETE;
+
+    char range[64];
+    int rangeLength = 0;
+    if (offset > 0)
+        rangeLength = wsprintfA(range, "Range: bytes=%u-\r\n", (unsigned)offset);
+    if (!HttpSendRequestA(request, rangeLength ? range : NULL, (DWORD)rangeLength, NULL, 0))
+        return DL_SEND_FAILED;
+
+    DWORD length = 0, size = sizeof length;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, NULL))
+        length = 0;
+    DWORD status = 0;
+    size = sizeof status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, NULL))
+        return DL_NO_STATUS;
+
+    if (offset > 0 && status == HTTP_STATUS_PARTIAL_CONTENT) {
+        pJob->dwSize = offset + length;
+    } else if (status == HTTP_STATUS_OK) {
+        offset = 0;
+        if (length > 0)
+            pJob->dwSize = length;
+    } else if (pJob->bOptional) {
+        CFile empty;
+        if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite))
+            return DL_FILE_OPEN_FAILED;
+        empty.Close();
+        PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
+        return DL_OK;
+    } else if (offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
+        DeleteFileA(partPath);
+        return DL_INCOMPLETE;
+    } else {
+        return DL_NOT_ON_SERVER;
+    }
+
+    ClearReadOnly(partPath);
+    CFile part;
+    UINT mode = CFile::modeWrite | CFile::shareDenyWrite | (offset == 0 ? CFile::modeCreate : 0);
+    if (!part.Open(partPath, mode))
+        return DL_FILE_OPEN_FAILED;
+    if (offset > 0)
+        part.SeekToEnd();
+
+    SetStatus(g_bFrench ? "Téléchargement..." : "Downloading...");
+
+    const int jobCount = m_pContext ? (int)m_pContext->m_jobs.size() : 0;
+    DWORD position = offset;
+    DWORD speedPosition = offset;
+    DWORD speedTime = GetTickCount();
+    for (;;) {
+        DWORD read = 0;
+        if (StopRequested() || !InternetReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
+            part.Close();
+            CloseHandleOnce(m_hRequest);
+            return DL_INCOMPLETE;
+        }
+        if (read == 0)
+            break;
+        try {
+            part.Write(g_downloadBuffer, read);
+        } catch (CException* e) {
+            e->Delete();
+            return DL_WRITE_FAILED;
+        }
+        position += read;
+
+        DWORD now = GetTickCount();
+        if (now - speedTime > SPEED_REFRESH_MS) {
+            double speed = (double)(position - speedPosition) / (double)(now - speedTime);
+            CString text;
+            text.Format("%4.1fKb/sec", speed);
+            m_pDlg->m_lblSpeed.SetCaption(text);
+            m_pDlg->m_lblSpeed.SetForeColor(WHITE);
+            speedTime = now;
+            speedPosition = position;
+        }
+
+        if (pJob->dwSize == 0)
+            pJob->dwSize = 1;
+        int fileShare = Clamp100(MulDiv((int)position, 100, (int)pJob->dwSize));
+        SendBarPos(m_pDlg->m_progressFile, fileShare);
+        int totalShare = Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100));
+        SendBarPos(m_pDlg->m_progressTotal, totalShare);
+    }
+    CloseHandleOnce(m_hRequest);
+    part.Close();
+
+    if (pJob->dwSize > 1 && position < pJob->dwSize) {
+        PatchLog("%s: truncated (%u/%u), will resume", pJob->szUrlPath, (unsigned)position,
+                 (unsigned)pJob->dwSize);
+        return DL_INCOMPLETE;
+    }
+
+    if (pJob->szMd5[0]) {
+        char md5[33] = "";
+        if (!ComputeFileMd5(partPath, md5) || strcmp(md5, pJob->szMd5) != 0) {
+            PatchLog("%s: md5 %s au lieu de %s, efface", pJob->szUrlPath, md5, pJob->szMd5);
+            DeleteFileA(partPath);
+            return DL_BAD_MD5;
+        }
+    }
+
+    ClearReadOnly(pJob->szLocalPath);
+    if (!DeleteFileA(pJob->szLocalPath) && GetFileAttributesA(pJob->szLocalPath) != INVALID_FILE_ATTRIBUTES) {
+        // Still there and not deletable, like the running launcher: move it aside.
+        char oldPath[MAX_PATH + 8];
+        wsprintfA(oldPath, "%s.old", pJob->szLocalPath);
+        ClearReadOnly(oldPath);
+        if (!MoveFileExA(pJob->szLocalPath, oldPath, MOVEFILE_REPLACE_EXISTING)) {
+            DWORD error = GetLastError();
+            PatchLog("%s: ni efface ni renomme (%u)", pJob->szUrlPath, (unsigned)error);
+        }
+    }
+    if (!MoveFileA(partPath, pJob->szLocalPath)) {
+        DWORD error = GetLastError();
+        PatchLog("%s: MoveFile failed (%u)", pJob->szUrlPath, (unsigned)error);
+        return DL_WRITE_FAILED;
+    }
+    return DL_OK;
+}
+
+DownloadResult CUpdater::DownloadWithRetry(DOWNLOAD_JOB* pJob)
+{
+    DownloadResult result = DL_OK;
+    for (int attempt = 1; attempt <= MAX_DOWNLOAD_ATTEMPTS; ++attempt) {
+        if (attempt > 1) {
+            DWORD error = GetLastError();
+            PatchLog("%s: retry %d/%d (last error %u, code %u)", pJob->szUrlPath, attempt,
+                     MAX_DOWNLOAD_ATTEMPTS, (unsigned)result, (unsigned)error);
+            SetStatus(g_bFrench ? "Connexion perdue, reprise..." : "Connection lost, resuming...");
+            PauseMs(DOWNLOAD_RETRY_DELAY_MS);
+            if (StopRequested())
+                return result;
+            if (!Connect()) {
+                result = DL_CONNECT_FAILED;
+                continue;
+            }
+        }
+        result = DownloadFile(pJob);
+        switch (result) {
+        case DL_OK:
+        case DL_NOT_ON_SERVER:
+        case DL_FILE_OPEN_FAILED:
+        case DL_WRITE_FAILED:
+        case DL_MKDIR_FAILED:
+            return result;
+        default:
+            if (StopRequested())
+                return result;
+            break;
+        }
+    }
+    return result;
+}

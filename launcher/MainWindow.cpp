@@ -1,0 +1,3 @@
+#include "launcher/TarnwickDlg.h"
+
+CTarnwickDlg* g_pMainDlg = NULL;

@@ -1,0 +1,48 @@
+// The launcher's main window: a picture-shaped dialog with the news view, four image buttons,
+// three labels, two progress bars and the version line, driving the update engine.
+#pragma once
+#include "framework/framework.h"
+#include "controls/BackgroundPicture.h"
+#include "controls/ImageButton.h"
+#include "controls/Label.h"
+#include "res/resource.h"
+
+class CUpdater;
+
+class CTarnwickDlg : public CDialog {
+public:
+    explicit CTarnwickDlg(CWnd* pParent = NULL);
+    virtual ~CTarnwickDlg();
+
+    enum { IDD = IDD_LAUNCHER };
+
+    CUpdater* m_pUpdater;  // the download worker; deleted (and stopped) by OnDestroy
+    int m_bQuit;           // set once the user quits or the launcher restarts itself
+    int m_nState;          // update controller state
+    int m_nSigRetries;     // failed signature checks in a row
+    CBackgroundPicture m_picture;
+    CWnd m_wndBrowser;
+    CFont m_font;
+    CImageButton m_btnPlay;
+    CImageButton m_btnSignUp;
+    CImageButton m_btnWebsite;
+    CImageButton m_btnQuit;
+    CProgressCtrl m_progressFile;   // share of the current file (or of the list examined), 0-100
+    CProgressCtrl m_progressTotal;  // share of all queued downloads, 0-100
+    CLabel m_lblCount;
+    CLabel m_lblSpeed;
+    CLabel m_lblStatus;
+    CLabel m_lblVersion;
+    HICON m_hIcon;
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void OnCancel();
+
+    afx_msg void OnDestroy();
+    afx_msg void OnQuit();
+    DECLARE_MESSAGE_MAP()
+};
+
+// The running main window, set by the application just before the modal run; never cleared.
+extern CTarnwickDlg* g_pMainDlg;
