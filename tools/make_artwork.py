@@ -436,7 +436,7 @@ def edge_line(img):
     d = ImageDraw.Draw(ring)
     d.rounded_rectangle([2 * s, 2 * s, (W - 3) * s + s - 1, (H - 3) * s + s - 1], radius=9 * s, outline=255,
                         width=s)
-    img.alpha_composite(gold_fill(ring, 0, H * s))
+    img.alpha_composite(gold_fill(ring, int(-0.6 * H * s), int(1.6 * H * s)))
     dark = Image.new("L", img.size, 0)
     ImageDraw.Draw(dark).rounded_rectangle([0, 0, W * s - 1, H * s - 1], radius=10 * s, outline=255, width=2 * s)
     dk = Image.new("RGBA", img.size, (4, 4, 8, 0))
