@@ -207,6 +207,9 @@ private:
 
 // Calls pWnd's WindowProc with the message recorded as the one being handled.
 LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Offers a message taken from the queue to the PreTranslateMessage of its window's object, then of
+// the objects of the windows that contain it; TRUE when one of them consumed it.
+BOOL AfxPreTranslateMessage(MSG* pMsg);
 // Frees the temporary window objects of this thread (the message loops call it when idle).
 void AfxDeleteTempMap();
 // Loads the common controls (progress bars, tooltips) once, before dialogs that hold them are made.

@@ -1,0 +1,103 @@
+#include "framework/App.h"
+
+#include "framework/Wnd.h"
+
+namespace {
+CWinApp* g_pApp;      // the application object in force
+CWinApp* g_pStandIn;  // made on demand when the program has none
+char g_szEmptyCmdLine[1];
+} // namespace
+
+CWinApp* AfxGetAppIfAny() { return g_pApp; }
+
+CWinApp* AfxGetApp() {
+    if (g_pApp == NULL && g_pStandIn == NULL)
+        g_pStandIn = new CWinApp; // never freed: code may call AfxGetApp during static destruction
+    return g_pApp ? g_pApp : g_pStandIn;
+}
+
+CWnd* AfxGetMainWnd() {
+    CWinApp* pApp = g_pApp;
+    return pApp ? pApp->m_pMainWnd : NULL;
+}
+
+HINSTANCE AfxGetInstanceHandle() { return GetModuleHandleA(NULL); }
+HINSTANCE AfxGetResourceHandle() { return GetModuleHandleA(NULL); }
+LPCTSTR AfxGetAppName() { return AfxGetApp()->m_pszAppName; }
+
+CString AfxGetExeTitle() {
+    char path[MAX_PATH + 1] = "";
+    DWORD len = GetModuleFileNameA(NULL, path, MAX_PATH);
+    path[len < MAX_PATH ? len : MAX_PATH] = '\0';
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    CString title(name);
+    int dot = title.ReverseFind('.');
+    if (dot > 0)
+        title = title.Left(dot);
+    return title;
+}
+
+CWinApp::CWinApp(LPCTSTR lpszAppName)
+    : m_pszAppName(m_szAppName), m_lpCmdLine(g_szEmptyCmdLine), m_hInstance(GetModuleHandleA(NULL)),
+      m_nCmdShow(SW_SHOWNORMAL), m_pszExeName(m_szExeName), m_nWaitCursorCount(0), m_hcurWaitCursorRestore(NULL) {
+    lstrcpynA(m_szExeName, AfxGetExeTitle(), sizeof(m_szExeName));
+    lstrcpynA(m_szAppName, lpszAppName ? lpszAppName : m_szExeName, sizeof(m_szAppName));
+    m_nThreadID = GetCurrentThreadId();
+    if (g_pApp == NULL)
+        g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = NULL;
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+END_MESSAGE_MAP()
+
+BOOL CWinApp::InitApplication() { return TRUE; }
+BOOL CWinApp::InitInstance() { return TRUE; }
+int CWinApp::ExitInstance() { return 0; }
+int CWinApp::Run() { return CWinThread::Run(); }
+
+HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const {
+    return ::LoadIconA(AfxGetResourceHandle(), lpszResourceName);
+}
+HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIcon(MAKEINTRESOURCEA(nIDResource)); }
+HCURSOR CWinApp::LoadCursor(LPCTSTR lpszResourceName) const {
+    return ::LoadCursorA(AfxGetResourceHandle(), lpszResourceName);
+}
+HCURSOR CWinApp::LoadCursor(UINT nIDResource) const { return LoadCursor(MAKEINTRESOURCEA(nIDResource)); }
+HCURSOR CWinApp::LoadStandardCursor(LPCTSTR lpszCursorName) const { return ::LoadCursorA(NULL, lpszCursorName); }
+HICON CWinApp::LoadStandardIcon(LPCTSTR lpszIconName) const { return ::LoadIconA(NULL, lpszIconName); }
+
+void CWinApp::DoWaitCursor(int nCode) {
+    HCURSOR hcurWait = ::LoadCursorA(NULL, (LPCSTR)IDC_WAIT);
+    if (nCode > 0) {
+        HCURSOR hcurPrev = ::SetCursor(hcurWait);
+        if (m_nWaitCursorCount++ == 0)
+            m_hcurWaitCursorRestore = hcurPrev;
+    } else if (nCode < 0) {
+        if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0)
+            ::SetCursor(m_hcurWaitCursorRestore);
+    } else if (m_nWaitCursorCount > 0) {
+        ::SetCursor(hcurWait);
+    }
+}
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int nCmdShow) {
+    CWinApp* pApp = AfxGetApp();
+    pApp->m_hInstance = hInstance;
+    pApp->m_lpCmdLine = lpCmdLine ? lpCmdLine : g_szEmptyCmdLine;
+    pApp->m_nCmdShow = nCmdShow;
+    pApp->m_nThreadID = GetCurrentThreadId();
+    if (!pApp->InitApplication() || !pApp->InitInstance()) {
+        if (pApp->m_pMainWnd != NULL)
+            pApp->m_pMainWnd->DestroyWindow();
+        return pApp->ExitInstance();
+    }
+    return pApp->Run();
+}
