@@ -27,11 +27,16 @@ function(velmora_make_test_certs)
   set(dir ${VELMORA_CERT_DIR})
   file(MAKE_DIRECTORY ${dir})
   set(cnf ${dir}/openssl.cnf)
+  # Wine matches the host name against DNS names only, so the addresses are also given as DNS names.
   set(san "DNS:localhost")
   foreach(i RANGE 1 9)
-    string(APPEND san ",IP:127.0.0.${i}")
+    string(APPEND san ",IP:127.0.0.${i},DNS:127.0.0.${i}")
   endforeach()
-  file(WRITE ${cnf} "\
+  set(old_cnf "")
+  if(EXISTS ${cnf})
+    file(READ ${cnf} old_cnf)
+  endif()
+  set(new_cnf "\
 [req]
 distinguished_name = dn
 prompt = no
@@ -49,6 +54,10 @@ subjectAltName = ${san}
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 ")
+  if(NOT new_cnf STREQUAL old_cnf)
+    file(WRITE ${cnf} "${new_cnf}")
+    file(REMOVE ${dir}/server.pem)
+  endif()
 
   _velmora_cert_stale(${dir}/ca.pem ca_stale)
   if(ca_stale)

@@ -24,13 +24,19 @@ running_pid() {
     return 0
 }
 
+# True while the process exists and has not ended (a zombie has ended).
+alive() {
+    state=$(sed 's/.*) //' /proc/"$1"/stat 2>/dev/null | cut -c1)
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
 stop() {
     pid=$(running_pid)
     if [ -n "$pid" ]; then
         kill -TERM "$pid" 2>/dev/null || true
         i=0
-        while [ -d /proc/"$pid" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-        if [ -d /proc/"$pid" ]; then
+        while alive "$pid" && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done
+        if alive "$pid"; then
             echo "nginx $pid did not stop, killing it" >&2
             kill -KILL "$pid" 2>/dev/null || true
         fi

@@ -7,6 +7,7 @@
 # VELMORA_BUILD_DIR and VELMORA_WWW_DIR.
 # Usage: tools/testenv.sh <build folder> <command...>
 set -euo pipefail
+[ -n "${TESTENV_TRACE:-}" ] && set -x
 
 if [ $# -lt 2 ] || [ ! -d "$1" ]; then
     echo "usage: $0 <build folder> <command...>" >&2
@@ -39,7 +40,7 @@ export HOME=$build/home
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_DESKTOP_DIR
 export VELMORA_BUILD_DIR=$build
 export VELMORA_WWW_DIR=$build/www
-mkdir -p "$WINEPREFIX" "$HOME" "$VELMORA_WWW_DIR"
+mkdir -p "$WINEPREFIX" "$HOME/Desktop" "$VELMORA_WWW_DIR"
 logs=$build/testenv-logs
 mkdir -p "$logs"
 
@@ -83,9 +84,9 @@ export DISPLAY=:$(head -n 1 "$display_file")
 # The persistent wineserver must own the prefix before any wine process starts one of its own.
 "$WINESERVER" -f -p < /dev/null > "$logs/wineserver.log" 2>&1 &
 wineserver_pid=$!
-socket_dir=/tmp/.wine-$(id -u)/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")
+# It works in its server folder, where it makes its socket.
 for _ in $(seq 200); do
-    [ -S "$socket_dir/socket" ] && break
+    [ -S "/proc/$wineserver_pid/cwd/socket" ] && break
     kill -0 "$wineserver_pid" 2> /dev/null || { cat "$logs/wineserver.log" >&2; echo "$0: wineserver did not start" >&2; exit 1; }
     sleep 0.05
 done
@@ -94,6 +95,9 @@ if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
     echo "Making the Wine prefix $WINEPREFIX"
     "$WINE" wineboot --init < /dev/null > "$logs/wineboot.log" 2>&1 \
         || { cat "$logs/wineboot.log" >&2; echo "$0: wineboot failed" >&2; exit 1; }
+    # There is no window manager: unmanaged windows spare a 2 s wait for one whenever a window hides.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f < /dev/null >> "$logs/wineboot.log" 2>&1 \
+        || { cat "$logs/wineboot.log" >&2; echo "$0: could not configure the prefix" >&2; exit 1; }
     touch "$WINEPREFIX/.velmora-ready"
 fi
 
