@@ -1,0 +1,149 @@
+#include "engine/UpdateContext.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+namespace {
+
+// Runs after the update context's initialiser: a job queued here must still be there when the
+// tests run, which it would not be if the context were constructed (again) later.
+bool g_contextWasEmptyAtStart = false;
+struct QueueAfterContext {
+    QueueAfterContext()
+    {
+        g_contextWasEmptyAtStart = g_update.m_jobs.empty() && g_update.m_szDir[0] == '\0' &&
+                                   g_update.m_szExePath[0] == '\0' && g_update.m_bSelfUpdate == 0;
+        g_update.AddJob("queued-at-start.txt", "files/pc/start", 1);
+    }
+} s_queueAfterContext __attribute__((init_priority(204)));
+
+bool AllZero(const char* bytes, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (bytes[i])
+            return false;
+    return true;
+}
+
+CUpdateContext ContextIn(const std::string& dir)
+{
+    CUpdateContext context;
+    strcpy(context.m_szDir, dir.c_str());
+    return context;
+}
+
+TEST(UpdateContext, GlobalContextIsBuiltBeforeLaterInitialisersUseIt)
+{
+    EXPECT_TRUE(g_contextWasEmptyAtStart);
+    ASSERT_EQ(g_update.m_jobs.size(), 1u);
+    EXPECT_STREQ(g_update.m_jobs.front().szLocalPath, "\\queued-at-start.txt");
+    g_update.m_jobs.clear();
+}
+
+TEST(UpdateContext, NewContextHasNoPathsNoJobsNoSelfUpdate)
+{
+    CUpdateContext context;
+    EXPECT_TRUE(AllZero(context.m_szDir, sizeof context.m_szDir));
+    EXPECT_TRUE(AllZero(context.m_szExePath, sizeof context.m_szExePath));
+    EXPECT_TRUE(context.m_jobs.empty());
+    EXPECT_EQ(context.m_bSelfUpdate, 0);
+}
+
+TEST(UpdateContext, InitPathsRecordsCurrentFolderAndOwnExecutable)
+{
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(temp));
+
+    CUpdateContext context;
+    context.InitPaths();
+    char expectedDir[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, expectedDir);
+    SetCurrentDirectoryA(previous);
+
+    EXPECT_STREQ(context.m_szDir, expectedDir);
+    std::string exe = context.m_szExePath;
+    ASSERT_GT(exe.size(), 4u);
+    EXPECT_EQ(_stricmp(exe.substr(exe.size() - 4).c_str(), ".exe"), 0) << exe;
+    EXPECT_EQ(GetFileAttributesA(exe.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << exe;
+    EXPECT_NE(exe.find("engine_core_context_test"), std::string::npos) << exe;
+}
+
+TEST(JobQueue, BuildsLocalPathKeepsUrlAndFlagAndLeavesNoDigest)
+{
+    CUpdateContext context = ContextIn("C:\\Jeux\\Velmora");
+    context.AddJob("filelist.new", "files/pc/filelist.txt?t=1700000000123", 0);
+    context.AddJob("filelist.sig", "files/pc/filelist.txt.sig?t=1700000000123", 1);
+
+    ASSERT_EQ(context.m_jobs.size(), 2u);
+    const DOWNLOAD_JOB& list = context.m_jobs.front();
+    EXPECT_STREQ(list.szLocalPath, "C:\\Jeux\\Velmora\\filelist.new");
+    EXPECT_STREQ(list.szUrlPath, "files/pc/filelist.txt?t=1700000000123");
+    EXPECT_EQ(list.bOptional, 0);
+    EXPECT_EQ(list.dwSize, 0u);
+    EXPECT_TRUE(AllZero(list.szMd5, sizeof list.szMd5));
+    // The rest of each buffer stays zero: nothing of an earlier record leaks into the job.
+    size_t used = strlen(list.szLocalPath);
+    EXPECT_TRUE(AllZero(list.szLocalPath + used, sizeof list.szLocalPath - used));
+    used = strlen(list.szUrlPath);
+    EXPECT_TRUE(AllZero(list.szUrlPath + used, sizeof list.szUrlPath - used));
+
+    EXPECT_EQ(context.m_jobs.back().bOptional, 1);
+    EXPECT_EQ(context.m_bSelfUpdate, 0);
+}
+
+TEST(JobQueue, NameIsUsedAsGivenWithItsSlashes)
+{
+    CUpdateContext context = ContextIn("D:\\Game");
+    context.AddJob("data/maps/Big Map.res", "files/pc/data/data/maps/Big%20Map.res", 0);
+    ASSERT_EQ(context.m_jobs.size(), 1u);
+    EXPECT_STREQ(context.m_jobs.front().szLocalPath, "D:\\Game\\data/maps/Big Map.res");
+}
+
+TEST(JobQueue, LocalPathIsCutTo259Characters)
+{
+    const std::string dir = "C:\\" + std::string(247, 'd');
+    ASSERT_EQ(dir.size(), 250u);
+    const std::string name = "abcdefghijklmnopqrst";
+    CUpdateContext context = ContextIn(dir);
+    context.AddJob(name.c_str(), "x", 0);
+    context.AddJob("a.txt", "y", 0);
+
+    const std::string joined = dir + "\\" + name;
+    ASSERT_EQ(context.m_jobs.size(), 2u);
+    EXPECT_EQ(std::string(context.m_jobs.front().szLocalPath), joined.substr(0, 259));
+    EXPECT_EQ(strlen(context.m_jobs.front().szLocalPath), 259u);
+    EXPECT_EQ(std::string(context.m_jobs.back().szLocalPath), dir + "\\a.txt");
+}
+
+TEST(JobQueue, OverlongUrlPathIsCutInsteadOfOverrunningTheJob)
+{
+    CUpdateContext context = ContextIn("C:\\G");
+    std::string url(1000, 'u');
+    context.AddJob("a", url.c_str(), 1);
+    ASSERT_EQ(context.m_jobs.size(), 1u);
+    const DOWNLOAD_JOB& job = context.m_jobs.front();
+    EXPECT_EQ(std::string(job.szUrlPath), url.substr(0, 782));
+    EXPECT_EQ(job.bOptional, 1);
+}
+
+TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
+{
+    CUpdateContext context = ContextIn("C:\\G");
+    const char* names[] = {"filelist.new", "filelist.sig", "Vers.txt", "a", "b", "c", "d"};
+    for (const char* name : names)
+        context.AddJob(name, (std::string("files/pc/") + name).c_str(), name[0] == 'f');
+
+    ASSERT_EQ(context.m_jobs.size(), std::size(names));
+    size_t i = 0;
+    for (const DOWNLOAD_JOB& job : context.m_jobs) {
+        EXPECT_EQ(std::string(job.szLocalPath), std::string("C:\\G\\") + names[i]);
+        EXPECT_EQ(std::string(job.szUrlPath), std::string("files/pc/") + names[i]);
+        ++i;
+    }
+}
+
+} // namespace
