@@ -22,6 +22,7 @@ endif()
 #                   [FIXTURES <f...>] [ENV <NAME=value...>] [ARGS <args...>])
 # Builds one GoogleTest program and registers it as one ctest test.
 # NGINX: the test needs the nginx fixture (https://localhost/ serving <build>/www) and holds its address.
+# LOCKS screen: for tests that read pixels back from the screen (tests run in parallel on one display).
 function(velmora_add_gtest name)
   cmake_parse_arguments(T "NGINX" "TIMEOUT" "SOURCES;LIBS;LOCKS;FIXTURES;ARGS;ENV" ${ARGN})
   if(NOT VELMORA_TESTS)
