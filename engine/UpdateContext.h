@@ -5,6 +5,9 @@
 #include <list>
 #include "engine/ListCheckResult.h"
 
+// The printer API's AddJob macro would rename our member to AddJobA.
+#undef AddJob
+
 // One file to fetch. All zero before it is filled; copied by value into the queue.
 struct DOWNLOAD_JOB {
     DWORD dwSize;          // expected size in bytes, 0 when not known
