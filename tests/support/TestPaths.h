@@ -11,6 +11,7 @@ std::string WindowsPath(const std::string& linuxPath);
 std::string BuildDir();
 
 // The folder that the test web server (https://localhost/) serves; created if missing.
+// Tests run in parallel: each program keeps to a subfolder of its own.
 std::string WwwDir();
 
 // The test web server's access log: request line, Range header, status, body bytes, tab-separated.
