@@ -71,7 +71,7 @@ def collect_files(folder):
             if not os.path.isfile(path):
                 continue
             names.append(os.path.relpath(path, folder).replace(os.sep, "/"))
-    return sorted(names, key=lambda n: n.encode("ascii", "surrogateescape"))
+    return sorted(names, key=os.fsencode)
 
 
 def build_list(folder, default_names=(), require_client=True):
