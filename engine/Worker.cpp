@@ -99,6 +99,9 @@ void CUpdater::Stop()
         PatchLog("Worker did not stop, terminated");
         TerminateThread(m_pThread->m_hThread, 0);
         WaitForSingleObject(m_pThread->m_hThread, INFINITE);
+        // The killed thread may have held the internet library's locks: closing its handles
+        // could hang, and the process is about to end anyway.
+        m_hSession = m_hConnect = NULL;
     }
     delete m_pThread;
     m_pThread = NULL;

@@ -1,0 +1,52 @@
+// A game folder, the main window with its real controls, a connected downloader pointed at the
+// fault server, and a recorder of the program's waits: what every downloader test starts from.
+#pragma once
+#include "DownloadTestKit.h"
+#include "engine/Language.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+class DownloaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_bFrench = 0;
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        server.reset(new FaultServer(std::string(info->test_suite_name()) + "." + info->name()));
+        ASSERT_TRUE(dlg.Open());
+        updater().m_strHost = FaultServer::Host();
+        updater().m_pContext = &context;
+        ASSERT_TRUE(updater().Connect());
+    }
+
+    void TearDown() override
+    {
+        if (dlg.GetSafeHwnd())
+            dlg.DestroyWindow();
+    }
+
+    CUpdater& updater() { return *dlg.m_pUpdater; }
+
+    // Queues a job for `file` (published by the fault server) into the test's context.
+    DOWNLOAD_JOB& Queue(const std::string& file, const std::string& md5 = std::string(), int optional = 0)
+    {
+        context.m_jobs.push_back(MakeJob(folder.File(file), server->Url(file), md5, optional));
+        return context.m_jobs.back();
+    }
+
+    std::string Local(const std::string& file) const { return folder.File(file); }
+    std::string Part(const std::string& file) const { return folder.File(file) + ".part"; }
+
+    std::string LabelText(CWnd& label)
+    {
+        CString text;
+        label.GetWindowText(text);
+        return (LPCSTR)text;
+    }
+
+    GameFolder folder;
+    PauseRecorder waits;
+    CUpdateContext context;
+    CTestLauncherDlg dlg;
+    std::unique_ptr<FaultServer> server;
+};

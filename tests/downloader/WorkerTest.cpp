@@ -1,0 +1,155 @@
+// The worker thread against the real main window: counter, error boxes and the Retry/Cancel
+// question answered by a user, the verify passes, the connection attempts.
+#include "DownloaderFixture.h"
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+} // namespace
+
+class WorkerTest : public DownloaderTest {
+protected:
+    void SetUp() override
+    {
+        DownloaderTest::SetUp();
+        // A run connects by itself.
+        updater().CloseHandles();
+    }
+
+    std::vector<std::string> PublishThree()
+    {
+        std::vector<std::string> files;
+        for (int i = 0; i < 3; ++i) {
+            std::string name = "file" + std::to_string(i + 1) + ".bin";
+            std::string data = RandomBytes(3000 + 1000 * i, 30 + i);
+            server->Publish(name, data);
+            Queue(name, Md5Of(data)).dwSize = (DWORD)data.size();
+            files.push_back(data);
+        }
+        return files;
+    }
+};
+
+TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
+{
+    std::vector<std::string> files = PublishThree();
+    server->SetRules({"file2.bin status 404", "file2.bin normal"});
+    SetTextRecorder counter(dlg.m_lblCount.GetSafeHwnd());
+    BoxAnswerer user({IDOK, IDRETRY});
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nDonePosted);
+    EXPECT_EQ(0, dlg.m_nFailedPosted);
+    std::vector<std::string> boxes = user.Texts();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_TRUE(StartsWith(boxes[0], "File not found on the server\nCODE: ")) << boxes[0];
+    EXPECT_TRUE(EndsWith(boxes[0], " RESULT: 4")) << boxes[0];
+    EXPECT_EQ("Update interrupted. Retry?", boxes[1]);
+    // The log is a text file: the box's line break is written as CR LF.
+    std::string logged = boxes[0];
+    logged.replace(logged.find('\n'), 1, "\r\n");
+    EXPECT_NE(std::string::npos, folder.Log().find(logged));
+
+    EXPECT_EQ(1u, server->Requests("file1.bin").size());
+    EXPECT_EQ(2u, server->Requests("file2.bin").size());
+    EXPECT_EQ(1u, server->Requests("file3.bin").size());
+    std::vector<std::string> expectedCounts = {"1 / 3", "1 / 3", "2 / 3", "2 / 3", "3 / 3"};
+    EXPECT_EQ(expectedCounts, counter.Texts());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(ReadAll(Local("file" + std::to_string(i + 1) + ".bin")) == files[i]);
+    EXPECT_EQ("Update completed", LabelText(dlg.m_lblStatus));
+    EXPECT_EQ(100, dlg.m_progressFile.GetPos());
+    EXPECT_EQ(100, dlg.m_progressTotal.GetPos());
+}
+
+TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
+{
+    g_bFrench = 1;
+    PublishThree();
+    server->SetRules({"file2.bin status 404"});
+    BoxAnswerer user({IDOK, IDCANCEL});
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(0, dlg.m_nDonePosted);
+    EXPECT_EQ(1, dlg.m_nFailedPosted);
+    EXPECT_EQ(NULL, updater().m_pThread);
+    std::vector<std::string> boxes = user.Texts();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_TRUE(StartsWith(boxes[0], "Fichier introuvable sur le serveur\nCODE: ")) << boxes[0];
+    EXPECT_EQ("Mise à jour interrompue. Réessayer ?", boxes[1]);
+    EXPECT_EQ(0u, server->Requests("file3.bin").size());
+    // Nothing else arrives once the worker has been joined.
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(0, dlg.m_nDonePosted);
+    EXPECT_EQ(1, dlg.m_nFailedPosted);
+}
+
+TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
+{
+    std::string data = RandomBytes(6000, 40);
+    server->Publish("f.bin", data);
+    server->SetRules({"f.bin no-length 1", "f.bin normal"});
+    Queue("f.bin").dwSize = 6000;
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nDonePosted);
+    EXPECT_EQ(2u, server->Requests("f.bin").size());
+    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    std::string log = folder.Log();
+    EXPECT_NE(std::string::npos, log.find("VERIFY: " + Local("f.bin") + " bad (6001 != 6000), redownloading"));
+    EXPECT_NE(std::string::npos, log.find("VERIFY pass 1: 1 file(s) repaired"));
+    EXPECT_NE(std::string::npos, log.find("VERIFY pass 2: 0 file(s) repaired"));
+    EXPECT_EQ(std::string::npos, log.find("VERIFY pass 3"));
+    EXPECT_EQ("Update completed", LabelText(dlg.m_lblStatus));
+}
+
+TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)
+{
+    server->Publish("f.bin", RandomBytes(6000, 41));
+    server->SetRules({"f.bin no-length 1"});
+    Queue("f.bin").dwSize = 6000;
+    BoxAnswerer user({});
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nDonePosted);
+    EXPECT_EQ(0, dlg.m_nFailedPosted);
+    EXPECT_TRUE(user.Texts().empty());
+    EXPECT_EQ(4u, server->Requests("f.bin").size());
+    std::string log = folder.Log();
+    EXPECT_NE(std::string::npos, log.find("VERIFY pass 3: 1 file(s) repaired"));
+    EXPECT_EQ(std::string::npos, log.find("VERIFY pass 4"));
+}
+
+TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestion)
+{
+    PublishThree();
+    updater().m_strHost = "";
+    BoxAnswerer user({IDOK, IDCANCEL});
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nFailedPosted);
+    EXPECT_EQ(std::vector<DWORD>(3, 1500), waits.Waits());
+    std::vector<std::string> boxes = user.Texts();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_TRUE(EndsWith(boxes[0], " RESULT: 5")) << boxes[0];
+    EXPECT_EQ("Update interrupted. Retry?", boxes[1]);
+    std::string log = folder.Log();
+    EXPECT_NE(std::string::npos, log.find("Attempt to connect()."));
+    EXPECT_NE(std::string::npos, log.find("Connect retry 4/4"));
+    EXPECT_EQ(std::string::npos, log.find("Connected"));
+    EXPECT_EQ(0u, server->Requests("file1.bin").size());
+}
