@@ -1,0 +1,147 @@
+#include "Pixels.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+Pixels FromDc(HDC hdcSource, int x, int y, int width, int height) {
+    Pixels out;
+    if (width <= 0 || height <= 0)
+        return out;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    HBITMAP hDib = CreateDIBSection(hdcSource, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (hDib == NULL)
+        return out;
+    HDC hdcMem = CreateCompatibleDC(hdcSource);
+    HGDIOBJ hOld = SelectObject(hdcMem, hDib);
+    BitBlt(hdcMem, 0, 0, width, height, hdcSource, x, y, SRCCOPY);
+    GdiFlush();
+    out.width = width;
+    out.height = height;
+    out.data.resize((size_t)width * height);
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < out.data.size(); ++i)
+        out.data[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+    SelectObject(hdcMem, hOld);
+    DeleteDC(hdcMem);
+    DeleteObject(hDib);
+    return out;
+}
+
+unsigned long Crc32(const unsigned char* data, size_t size, unsigned long crc = 0) {
+    crc = ~crc & 0xFFFFFFFFul;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320ul & (0ul - (crc & 1)));
+    }
+    return ~crc & 0xFFFFFFFFul;
+}
+
+void PutBigEndian(std::string& out, unsigned long value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += (char)((value >> shift) & 0xFF);
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data) {
+    PutBigEndian(out, (unsigned long)data.size());
+    std::string body(type, 4);
+    body += data;
+    out += body;
+    PutBigEndian(out, Crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+}
+
+}  // namespace
+
+Pixels CaptureClient(HWND hWnd) {
+    RECT rc;
+    GetClientRect(hWnd, &rc);
+    POINT origin = {0, 0};
+    ClientToScreen(hWnd, &origin);
+    HDC hdcScreen = GetDC(NULL);
+    Pixels out = FromDc(hdcScreen, origin.x, origin.y, rc.right, rc.bottom);
+    ReleaseDC(NULL, hdcScreen);
+    return out;
+}
+
+Pixels ReadBitmap(HBITMAP hBitmap) {
+    BITMAP bm = {};
+    if (GetObjectA(hBitmap, sizeof bm, &bm) == 0)
+        return Pixels();
+    HDC hdcScreen = GetDC(NULL);
+    HDC hdcBitmap = CreateCompatibleDC(hdcScreen);
+    HGDIOBJ hOld = SelectObject(hdcBitmap, hBitmap);
+    Pixels out = FromDc(hdcBitmap, 0, 0, bm.bmWidth, bm.bmHeight);
+    SelectObject(hdcBitmap, hOld);
+    DeleteDC(hdcBitmap);
+    ReleaseDC(NULL, hdcScreen);
+    return out;
+}
+
+bool WritePng(const Pixels& pixels, const std::string& path) {
+    if (pixels.Empty())
+        return false;
+    std::string raw;
+    raw.reserve((size_t)pixels.height * (pixels.width * 3 + 1));
+    for (int y = 0; y < pixels.height; ++y) {
+        raw += '\0';  // filter: none
+        for (int x = 0; x < pixels.width; ++x) {
+            const COLORREF c = pixels.At(x, y);
+            raw += (char)GetRValue(c);
+            raw += (char)GetGValue(c);
+            raw += (char)GetBValue(c);
+        }
+    }
+
+    std::string zlib("\x78\x01", 2);
+    size_t pos = 0;
+    do {
+        const size_t len = raw.size() - pos < 65535 ? raw.size() - pos : 65535;
+        const bool last = pos + len == raw.size();
+        zlib += (char)(last ? 1 : 0);
+        zlib += (char)(len & 0xFF);
+        zlib += (char)(len >> 8);
+        zlib += (char)(~len & 0xFF);
+        zlib += (char)((~len >> 8) & 0xFF);
+        zlib.append(raw, pos, len);
+        pos += len;
+    } while (pos < raw.size());
+    unsigned long a = 1, b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    PutBigEndian(zlib, (b << 16) | a);
+
+    std::string header;
+    PutBigEndian(header, (unsigned long)pixels.width);
+    PutBigEndian(header, (unsigned long)pixels.height);
+    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", std::string());
+
+    FILE* f = fopen(path.c_str(), "wb");
+    if (f == NULL)
+        return false;
+    const bool ok = fwrite(png.data(), 1, png.size(), f) == png.size();
+    return fclose(f) == 0 && ok;
+}
+
+std::string BuildPath(const char* relative) {
+    std::string path = std::string("Z:") + VELMORA_BUILD_DIR + "/" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}

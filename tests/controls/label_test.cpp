@@ -1,0 +1,146 @@
+// CLabel: defaults, setters, font ownership, the reflected colour answer and flashing.
+#include "WindowFixture.h"
+
+namespace {
+
+int GdiObjects() {
+    return (int)GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+}
+
+}  // namespace
+
+TEST(LabelConstruction, UsesSystemColoursAndTheStockGuiFont) {
+    TestLabel label;
+    EXPECT_EQ(label.m_crTextColor, GetSysColor(COLOR_WINDOWTEXT));
+    LOGBRUSH lb = {};
+    ASSERT_NE(GetObjectA(label.m_hbrBackground, sizeof lb, &lb), 0);
+    EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
+    ASSERT_NE(GetObjectA(label.m_hbrFlash, sizeof lb, &lb), 0);
+    EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(label.m_hbrFlash, label.m_hbrBackground);
+
+    LOGFONTA stock = {};
+    ASSERT_NE(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock), 0);
+    EXPECT_EQ(memcmp(&stock, &label.m_lfText, sizeof stock), 0);
+    LOGFONTA made = {};
+    ASSERT_NE(label.m_fontText.GetLogFont(&made), 0);
+    EXPECT_STREQ(made.lfFaceName, stock.lfFaceName);
+    EXPECT_EQ(made.lfHeight, stock.lfHeight);
+    EXPECT_EQ(label.m_nFlashType, FLASH_NONE);
+    EXPECT_EQ(label.m_bFlashOn, 0);
+    EXPECT_TRUE(label.m_strSavedText.IsEmpty());
+}
+
+TEST(LabelConstruction, DestructionFreesFontAndBrushes) {
+    HGDIOBJ font, background, flash;
+    {
+        TestLabel label;
+        font = label.m_fontText.GetSafeHandle();
+        background = label.m_hbrBackground;
+        flash = label.m_hbrFlash;
+        ASSERT_EQ(GetObjectType(font), (DWORD)OBJ_FONT);
+    }
+    EXPECT_EQ(GetObjectType(font), 0u);
+    EXPECT_EQ(GetObjectType(background), 0u);
+    EXPECT_EQ(GetObjectType(flash), 0u);
+}
+
+using LabelTest = DialogTest;
+
+TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
+    TestLabel& label = m_dlg->m_lblSpeed;
+    const HGDIOBJ before = label.m_fontText.GetSafeHandle();
+    const int objectsBefore = GdiObjects();
+
+    EXPECT_EQ(&label.SetBold(TRUE), &label);
+    const HGDIOBJ bold = label.m_fontText.GetSafeHandle();
+    EXPECT_EQ(GetObjectType(before), 0u) << "the previous font was not deleted";
+    LOGFONTA lf = {};
+    ASSERT_NE(label.m_fontText.GetLogFont(&lf), 0);
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+
+    EXPECT_EQ(&label.SetBold(FALSE), &label);
+    EXPECT_EQ(GetObjectType(bold), 0u);
+    ASSERT_NE(label.m_fontText.GetLogFont(&lf), 0);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_EQ(label.m_lfText.lfWeight, FW_NORMAL);
+
+    for (int i = 0; i < 20; ++i)
+        label.SetBold(i % 2);
+    Settle();
+    EXPECT_EQ(GdiObjects(), objectsBefore) << "GDI objects of the process";
+}
+
+TEST_F(LabelTest, SettersChainAndApply) {
+    TestLabel& label = m_dlg->m_lblCount;
+    EXPECT_EQ(&label.SetCaption("7 / 9").SetForeColor(RGB(1, 2, 3)), &label);
+    CString text;
+    label.GetWindowText(text);
+    EXPECT_STREQ((LPCSTR)text, "7 / 9");
+    EXPECT_EQ(label.m_crTextColor, RGB(1, 2, 3));
+    EXPECT_FALSE(HasUpdate(label)) << "SetForeColor repaints at once";
+
+    label.SetCaption("");
+    EXPECT_EQ(label.GetWindowTextLength(), 0);
+}
+
+TEST_F(LabelTest, ColourAnswerForStaticsSetsFontColourAndTransparency) {
+    TestLabel& label = m_dlg->m_lblVersion;
+    CClientDC dc(&label);
+    const HGDIOBJ fontBefore = GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT);
+    const COLORREF textBefore = dc.GetTextColor();
+    SetBkMode(dc.GetSafeHdc(), OPAQUE);
+
+    EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_BTN), label.m_hbrBackground);
+    EXPECT_EQ(GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), fontBefore) << "other kinds leave the DC alone";
+    EXPECT_EQ(dc.GetTextColor(), textBefore);
+    EXPECT_EQ(dc.GetBkMode(), OPAQUE);
+
+    EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_STATIC), label.m_hbrBackground);
+    EXPECT_EQ(GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), label.m_fontText.GetSafeHandle());
+    EXPECT_EQ(dc.GetTextColor(), kVersionColour);
+    EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
+    SelectObject(dc.GetSafeHdc(), fontBefore);
+
+    // Through the parent: the framework's default reflects the request to the label.
+    CClientDC dc2(&label);
+    const HBRUSH hbr = (HBRUSH)m_dlg->SendMessage(WM_CTLCOLORSTATIC, (WPARAM)dc2.GetSafeHdc(),
+                                                  (LPARAM)label.GetSafeHwnd());
+    EXPECT_EQ(hbr, (HBRUSH)GetStockObject(NULL_BRUSH)) << "the dialog with its picture gives the null brush";
+    EXPECT_EQ(GetCurrentObject(dc2.GetSafeHdc(), OBJ_FONT), label.m_fontText.GetSafeHandle());
+    EXPECT_EQ(dc2.GetTextColor(), kVersionColour);
+    EXPECT_EQ(dc2.GetBkMode(), TRANSPARENT);
+}
+
+TEST_F(LabelTest, BackgroundFlashAlternatesTheBrushes) {
+    TestLabel& label = m_dlg->m_lblStatus;
+    CClientDC dc(&label);
+    label.m_nFlashType = FLASH_BACKGROUND;
+    EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_STATIC), label.m_hbrFlash);
+    label.SendMessage(WM_TIMER, 1);
+    EXPECT_EQ(label.m_bFlashOn, 1);
+    EXPECT_FALSE(HasUpdate(label)) << "the tick repaints at once";
+    EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_STATIC), label.m_hbrBackground);
+    label.SendMessage(WM_TIMER, 1);
+    EXPECT_EQ(label.m_bFlashOn, 0);
+    EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_EDIT), label.m_hbrFlash);
+}
+
+TEST_F(LabelTest, TextFlashHidesAndRestoresTheText) {
+    TestLabel& label = m_dlg->m_lblStatus;
+    label.m_nFlashType = FLASH_TEXT;
+    label.m_strSavedText = "Saved";
+    label.SendMessage(WM_TIMER, 1);
+    EXPECT_EQ(label.GetWindowTextLength(), 0);
+    label.SendMessage(WM_TIMER, 1);
+    CString text;
+    label.GetWindowText(text);
+    EXPECT_STREQ((LPCSTR)text, "Saved");
+
+    // Without a flash type the tick only turns the phase.
+    label.m_nFlashType = FLASH_NONE;
+    label.SendMessage(WM_TIMER, 1);
+    EXPECT_EQ(label.m_bFlashOn, 1);
+    label.GetWindowText(text);
+    EXPECT_STREQ((LPCSTR)text, "Saved");
+}
