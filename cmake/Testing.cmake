@@ -18,13 +18,14 @@ if(VELMORA_TESTS)
   set_tests_properties(nginx_stop PROPERTIES FIXTURES_CLEANUP nginx RESOURCE_LOCK https-127.0.0.1 TIMEOUT 30)
 endif()
 
-# velmora_add_gtest(<name> SOURCES <files...> [LIBS <libs...>] [NGINX] [LOCKS <locks...>] [TIMEOUT <s>]
-#                   [FIXTURES <f...>] [ENV <NAME=value...>] [ARGS <args...>])
+# velmora_add_gtest(<name> SOURCES <files...> [LIBS <libs...>] [NGINX] [SCREEN] [LOCKS <locks...>]
+#                   [TIMEOUT <s>] [FIXTURES <f...>] [ENV <NAME=value...>] [ARGS <args...>])
 # Builds one GoogleTest program and registers it as one ctest test.
 # NGINX: the test needs the nginx fixture (https://localhost/ serving <build>/www) and holds its address.
-# LOCKS screen: for tests that read pixels back from the screen (tests run in parallel on one display).
+# SCREEN: the test reads pixels back from the screen or moves the pointer; tests run in parallel on one
+#   display and any window may cover another, so such a test runs alone.
 function(velmora_add_gtest name)
-  cmake_parse_arguments(T "NGINX" "TIMEOUT" "SOURCES;LIBS;LOCKS;FIXTURES;ARGS;ENV" ${ARGN})
+  cmake_parse_arguments(T "NGINX;SCREEN" "TIMEOUT" "SOURCES;LIBS;LOCKS;FIXTURES;ARGS;ENV" ${ARGN})
   if(NOT VELMORA_TESTS)
     return()
   endif()
@@ -42,6 +43,9 @@ function(velmora_add_gtest name)
   if(T_NGINX)
     list(APPEND T_FIXTURES nginx)
     list(APPEND T_LOCKS https-127.0.0.1)
+  endif()
+  if(T_SCREEN)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
   if(T_LOCKS)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
