@@ -2,6 +2,7 @@
 # programs and runs the tests under Wine. BUILD=<folder> builds elsewhere (default: build).
 BUILD ?= build
 JOBS ?= $(shell nproc)
+TEST_JOBS ?= $(JOBS)
 CMAKE_COMMON = -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON
 
 .PHONY: all deps configure build check-binaries test demo clean
@@ -25,7 +26,7 @@ check-binaries: build
 	tools/check-binaries.sh $(BUILD)/i686 PE32
 
 test: check-binaries
-	tools/testenv.sh $(BUILD)/x64 ctest --test-dir $(BUILD)/x64 --output-on-failure -j $(JOBS)
+	tools/testenv.sh $(BUILD)/x64 ctest --test-dir $(BUILD)/x64 --output-on-failure -j $(TEST_JOBS)
 
 # Placeholder: the demo target comes with the demo script.
 demo:
