@@ -164,6 +164,7 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
     DWORD position = offset;
     DWORD speedPosition = offset;
     DWORD speedTime = GetTickCount();
+    int shownFileShare = -1, shownTotalShare = -1;
     for (;;) {
         DWORD read = 0;
         if (StopRequested() || !InternetReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
@@ -194,10 +195,14 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
 
         if (pJob->dwSize == 0)
             pJob->dwSize = 1;
+        // Each position is sent once: a message to the UI thread per block would cost more than
+        // the block's own read and write.
         int fileShare = Clamp100(MulDiv((int)position, 100, (int)pJob->dwSize));
-        SendBarPos(m_pDlg->m_progressFile, fileShare);
+        if (fileShare != shownFileShare)
+            SendBarPos(m_pDlg->m_progressFile, shownFileShare = fileShare);
         int totalShare = Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100));
-        SendBarPos(m_pDlg->m_progressTotal, totalShare);
+        if (totalShare != shownTotalShare)
+            SendBarPos(m_pDlg->m_progressTotal, shownTotalShare = totalShare);
     }
     CloseHandleOnce(m_hRequest);
     part.Close();
