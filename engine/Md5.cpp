@@ -2,6 +2,7 @@
 #include <wincrypt.h>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -59,7 +60,10 @@ BOOL ComputeFileMd5(const char* path, char out[33])
     if (!context.acquire() || !hash.create(context.get()))
         return FALSE;
 
-    std::unique_ptr<BYTE[]> buffer(new BYTE[kReadBlockBytes]);
+    // Called from the worker thread too: running out of memory is a failed digest, not an exception.
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kReadBlockBytes]);
+    if (!buffer)
+        return FALSE;
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(file.get(), buffer.get(), kReadBlockBytes, &read, nullptr))
