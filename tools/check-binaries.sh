@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Checks every program of a build folder: the expected PE format, and imports of Windows' own DLLs
-# only (the C++ runtime is linked in: no libstdc++, libgcc or libwinpthread DLL to ship).
-# A DLL counts as Windows' own when Wine provides it.
+# Checks every program that a build folder makes (listed in <build>/programs.txt at configure time):
+# the expected PE format, and imports of Windows' own DLLs only (the C++ runtime is linked in: no
+# libstdc++, libgcc or libwinpthread DLL to ship). A DLL counts as Windows' own when Wine provides it.
 # Usage: tools/check-binaries.sh <build folder> PE32|PE32+
 set -euo pipefail
 
@@ -17,9 +17,17 @@ esac
 system_dlls=${WINE_DLL_DIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
 [ -d "$system_dlls" ] || { echo "$0: no Wine DLL folder $system_dlls" >&2; exit 1; }
 
+list=$build/programs.txt
+[ -f "$list" ] || { echo "$0: no $list: configure $build first" >&2; exit 1; }
+
 failed=0
 count=0
-while IFS= read -r -d '' exe; do
+while IFS= read -r exe; do
+    [ -n "$exe" ] || continue
+    if [ ! -f "$exe" ]; then
+        echo "$exe: not built, not checked"
+        continue
+    fi
     count=$((count + 1))
     info=$("$objdump" -p "$exe")
     magic=$(sed -n 's/^Magic[[:space:]]*[0-9a-fA-F]*[[:space:]]*(\(.*\))$/\1/p' <<< "$info")
@@ -33,7 +41,7 @@ while IFS= read -r -d '' exe; do
             failed=1
         fi
     done
-done < <(find "$build" \( -path "$build/wineprefix" -o -name CMakeFiles \) -prune -o -type f -iname '*.exe' -print0)
+done < "$list"
 
 if [ "$count" -eq 0 ]; then
     echo "$0: no programs in $build" >&2
