@@ -111,6 +111,10 @@ else
     echo "$0: warning: $trust_ca or $ca missing (build the tests first): HTTPS will not be trusted" >&2
 fi
 
+# The first window of a run starts Wine's desktop process, which outlives the test program and
+# keeps the output it inherited: ctest would wait on that pipe until its time-out. Start it here.
+"$WINE" rundll32.exe user32.dll,GetDesktopWindow < /dev/null > "$logs/desktop.log" 2>&1 || true
+
 set +e
 "$@"
 status=$?

@@ -1,0 +1,10 @@
+#pragma once
+#define IDD_PROBE 100
+#define IDD_NO_CANCEL 101
+#define IDD_MISSING 199
+#define IDC_EDIT 1001
+#define IDC_LABEL 1002
+#define IDC_BUTTON 1003
+#define IDC_BUTTON2 1004
+#define IDC_OWNERDRAW 1005
+#define IDC_PROGRESS 1006
