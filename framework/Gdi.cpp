@@ -1,5 +1,7 @@
 #include "framework/Gdi.h"
 
+#include "framework/App.h"
+
 #include <mutex>
 #include <unordered_map>
 
@@ -84,7 +86,7 @@ BOOL CFont::CreatePointFont(int nPointSize, LPCSTR pszFaceName, CDC* pDC) {
 BOOL CBitmap::LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCEA(nIDResource)); }
 
 BOOL CBitmap::LoadBitmap(LPCSTR pszResourceName) {
-    return Attach(::LoadBitmapA(::GetModuleHandleA(NULL), pszResourceName));
+    return Attach(::LoadBitmapA(AfxGetResourceHandle(), pszResourceName));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {

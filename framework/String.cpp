@@ -102,15 +102,6 @@ void CString::AppendFormat(LPCSTR pszFormat, ...) {
     *this += tail;
 }
 
-BOOL CString::LoadString(UINT nID) {
-    // Resources of the executable (the program keeps its resources there).
-    char buffer[4096];
-    int n = ::LoadStringA(::GetModuleHandleA(NULL), nID, buffer, (int)sizeof buffer);
-    if (n <= 0) return FALSE;
-    m_str.assign(buffer, (size_t)n);
-    return TRUE;
-}
-
 int CString::Compare(LPCSTR psz) const {
     return strcmp(m_str.c_str(), psz ? psz : "");
 }

@@ -46,7 +46,6 @@ public:
     void Format(LPCSTR pszFormat, ...);
     void FormatV(LPCSTR pszFormat, va_list args);
     void AppendFormat(LPCSTR pszFormat, ...);
-    BOOL LoadString(UINT nID);
 
     // Ordinal comparisons: <0, 0 or >0. The no-case one folds letters of the ANSI code page.
     int Compare(LPCSTR psz) const;
