@@ -52,18 +52,7 @@ struct BoxWatch {
         thread = std::thread([this, threadId] {
             DWORD start = GetTickCount();
             while (GetTickCount() - start < 5000) {
-                HWND hWndBox = NULL;
-                EnumThreadWindows(
-                    threadId,
-                    [](HWND hWnd, LPARAM lParam) -> BOOL {
-                        char cls[32] = "";
-                        GetClassNameA(hWnd, cls, sizeof(cls));
-                        if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(hWnd))
-                            return TRUE;
-                        *(HWND*)lParam = hWnd;
-                        return FALSE;
-                    },
-                    (LPARAM)&hWndBox);
+                HWND hWndBox = FindThreadBox(threadId);
                 if (hWndBox != NULL) {
                     char text[MAX_PATH] = "";
                     GetWindowTextA(hWndBox, text, sizeof(text));

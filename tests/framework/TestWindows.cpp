@@ -60,3 +60,18 @@ CString ExpectedExeTitle() {
     CString title(name ? name + 1 : path);
     return title.Left(title.ReverseFind('.'));
 }
+
+static BOOL CALLBACK FindBoxProc(HWND hWnd, LPARAM lParam) {
+    char cls[32] = "";
+    GetClassNameA(hWnd, cls, sizeof(cls));
+    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(hWnd))
+        return TRUE;
+    *(HWND*)lParam = hWnd;
+    return FALSE;
+}
+
+HWND FindThreadBox(DWORD threadId) {
+    HWND hWndBox = NULL;
+    EnumThreadWindows(threadId, FindBoxProc, (LPARAM)&hWndBox);
+    return hWndBox;
+}

@@ -23,3 +23,6 @@ void PumpPending();
 
 // The executable's name without folder and extension, as the framework must find it.
 CString ExpectedExeTitle();
+
+// The first visible dialog-class window (a message box) of a thread, or NULL.
+HWND FindThreadBox(DWORD threadId);

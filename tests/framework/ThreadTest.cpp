@@ -85,18 +85,7 @@ protected:
     afx_msg void OnTimer(UINT_PTR) {
         if (m_pWorker == NULL)
             return;
-        HWND hWndBox = NULL;
-        EnumThreadWindows(
-            m_pWorker->m_nThreadID,
-            [](HWND hWnd, LPARAM lParam) -> BOOL {
-                char cls[32] = "";
-                GetClassNameA(hWnd, cls, sizeof(cls));
-                if (strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hWnd))
-                    return TRUE;
-                *(HWND*)lParam = hWnd;
-                return FALSE;
-            },
-            (LPARAM)&hWndBox);
+        HWND hWndBox = FindThreadBox(m_pWorker->m_nThreadID);
         if (hWndBox == NULL)
             return;
         KillTimer(1);
