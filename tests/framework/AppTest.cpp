@@ -159,3 +159,31 @@ TEST(App, MessageBoxWithoutWindowsHasNoOwner) {
     EXPECT_EQ(watch.title, std::string(ExpectedExeTitle()));
     EXPECT_EQ(watch.owner, (HWND)NULL);
 }
+
+namespace {
+
+class CThrowingWnd : public CWnd {
+protected:
+    afx_msg LRESULT OnFail(WPARAM, LPARAM) {
+        AfxThrowMemoryException();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
+    ON_MESSAGE(WM_APP + 50, OnFail)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(App, HandlerFailureIsShownAndTheWindowLivesOn) {
+    CThrowingWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, NULL, "thrower", WS_OVERLAPPEDWINDOW, 20, 20, 200, 100, NULL, NULL));
+    BoxWatch watch(GetCurrentThreadId());
+    EXPECT_EQ(wnd.SendMessage(WM_APP + 50), 0);
+    watch.Join();
+    EXPECT_TRUE(watch.found); // the failure was told to the user
+    EXPECT_TRUE(IsWindow(wnd.m_hWnd));
+    EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
+    EXPECT_EQ(wnd.SendMessage(WM_APP + 3), 0); // and it still dispatches
+}
