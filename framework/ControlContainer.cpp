@@ -1,4 +1,6 @@
 // Placeholder until the control container exists: hosting fails cleanly, nothing is created.
+// The container defines these four; CWnd calls DestroyControlSite when its window is gone
+// (WM_NCDESTROY) and from its destructor, with or without a site.
 #include "framework/ControlContainer.h"
 
 #include "framework/Wnd.h"

@@ -39,9 +39,14 @@ thread_local HHOOK t_hHookCbt;
 
 LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && t_pWndInit != NULL) {
-        CWnd* pWnd = t_pWndInit;
-        t_pWndInit = NULL; // only the first window created: not its children
-        pWnd->SubclassWindow((HWND)wParam);
+        // The system may make its input-method window for the thread first: not ours.
+        char cls[16] = "";
+        GetClassNameA((HWND)wParam, cls, sizeof(cls));
+        if (lstrcmpiA(cls, "IME") != 0) {
+            CWnd* pWnd = t_pWndInit;
+            t_pWndInit = NULL; // only the first window created: not its children
+            pWnd->SubclassWindow((HWND)wParam);
+        }
     }
     return CallNextHookEx(t_hHookCbt, code, wParam, lParam);
 }
