@@ -290,9 +290,9 @@ HBITMAP CImageButton::MakeMaskBitmap(HBITMAP hSource, int nWidth, int nHeight, C
 
 void CImageButton::PreSubclassWindow() {
     const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
-    // Only the check box types; the other types that share the 0x2 bit are no check boxes.
+    // The four check box types; the group box, owner-draw and radio types are none.
     const LONG type = style & BS_TYPEMASK;
-    if ((style & BS_CHECKBOX) && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX))
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE)
         m_bCheckBox = TRUE;
     if (type == BS_DEFPUSHBUTTON)
         m_bDefaultButton = TRUE;
@@ -349,7 +349,7 @@ void CImageButton::OnMouseMove(UINT nFlags, CPoint point) {
 }
 
 void CImageButton::OnSysColorChange() {
-    Default();
+    CWnd::OnSysColorChange();
     DropParentCopy(FALSE);
     ResetColorSlots(TRUE);
 }

@@ -313,3 +313,48 @@ TEST_F(NoPictureLook, LabelsKeepTheirOwnBackground) {
     EXPECT_EQ(foreign, 0);
     EXPECT_GT(ground, 220 * 18 / 2) << "filled with the label's button-face brush";
 }
+
+// A button without images and without the parent's background: colour slots and the 3-D frame.
+TEST_F(ControlsLook, PlainButtonFillsItsSlotsAndFramesWhenLit) {
+    const RECT rc = {150, 100, 250, 130};
+    TestButton b;
+    HWND hWnd = CreateWindowExA(0, "Button", "Plain", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, rc.left,
+                                rc.top, rc.right - rc.left, rc.bottom - rc.top, m_dlg->GetSafeHwnd(),
+                                (HMENU)(UINT_PTR)2002, NULL, NULL);
+    ASSERT_TRUE(b.SubclassWindow(hWnd));
+    const COLORREF backHover = RGB(200, 30, 30), backNormal = RGB(30, 200, 30), backFocus = RGB(30, 30, 200);
+    b.SetColorSlot(COLOR_SLOT_BACK_HOVER, backHover, FALSE);
+    b.SetColorSlot(COLOR_SLOT_BACK_NORMAL, backNormal, FALSE);
+    b.SetColorSlot(COLOR_SLOT_BACK_FOCUS, backFocus, TRUE);
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
+
+    Pixels screen = Capture();
+    EXPECT_EQ(screen.At(rc.left, rc.top), backNormal) << "no frame while neither hovered nor pressed";
+    EXPECT_EQ(screen.At(rc.left + 5, rc.top + 5), backNormal);
+
+    b.SetFocus();
+    screen = Capture();
+    EXPECT_EQ(screen.At(rc.left + 5, rc.top + 5), backFocus);
+
+    MovePointer(CentreOnScreen(hWnd));
+    ASSERT_TRUE(Pump([&] { return b.m_bHover != FALSE; }));
+    screen = Capture();
+    EXPECT_EQ(screen.At(rc.left + 5, rc.top + 5), backHover);
+    EXPECT_EQ(screen.At(rc.left, rc.top + 10), light) << "raised: light left edge";
+    EXPECT_EQ(screen.At(rc.left + 50, rc.top), light);
+    EXPECT_EQ(screen.At(rc.right - 1, rc.top + 10), shadow) << "raised: dark right edge";
+    EXPECT_EQ(screen.At(rc.left + 50, rc.bottom - 1), shadow);
+
+    PressLeft();
+    ASSERT_TRUE(Pump([&] { return (b.SendMessage(BM_GETSTATE) & BST_PUSHED) != 0; }));
+    screen = Capture();
+    EXPECT_EQ(screen.At(rc.left, rc.top + 10), shadow) << "sunken while pressed";
+    EXPECT_EQ(screen.At(rc.right - 1, rc.top + 10), light);
+    ReleaseLeft();
+    Settle();
+
+    b.SetBorderVisible(FALSE, TRUE);
+    screen = Capture();
+    EXPECT_EQ(screen.At(rc.left, rc.top + 10), backHover) << "no frame once the border is off";
+    b.DestroyWindow();
+}

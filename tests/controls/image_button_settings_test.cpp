@@ -182,7 +182,9 @@ TEST_F(ImageButtonSetters, OnlyCheckBoxTypesCountAsCheckBoxes) {
         BOOL defaultButton;
     } cases[] = {
         {BS_PUSHBUTTON, FALSE, FALSE},   {BS_DEFPUSHBUTTON, FALSE, TRUE}, {BS_CHECKBOX, TRUE, FALSE},
-        {BS_AUTOCHECKBOX, TRUE, FALSE}, {BS_OWNERDRAW, FALSE, FALSE},    {BS_GROUPBOX, FALSE, FALSE},
+        {BS_AUTOCHECKBOX, TRUE, FALSE}, {BS_3STATE, TRUE, FALSE},        {BS_AUTO3STATE, TRUE, FALSE},
+        {BS_OWNERDRAW, FALSE, FALSE},   {BS_GROUPBOX, FALSE, FALSE},     {BS_RADIOBUTTON, FALSE, FALSE},
+        {BS_AUTORADIOBUTTON, FALSE, FALSE},
     };
     for (const auto& c : cases) {
         TestButton b;
