@@ -7,7 +7,6 @@
 # VELMORA_BUILD_DIR and VELMORA_WWW_DIR.
 # Usage: tools/testenv.sh <build folder> <command...>
 set -euo pipefail
-[ -n "${TESTENV_TRACE:-}" ] && set -x
 
 if [ $# -lt 2 ] || [ ! -d "$1" ]; then
     echo "usage: $0 <build folder> <command...>" >&2
