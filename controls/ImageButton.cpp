@@ -65,14 +65,14 @@ CImageButton::~CImageButton() {
 
 // ---- setters ---------------------------------------------------------------------------
 
-DWORD CImageButton::SetBorderVisible(BOOL bBorder, BOOL bRepaint) {
+ButtonResult CImageButton::SetBorderVisible(BOOL bBorder, BOOL bRepaint) {
     m_bBorder = bBorder;
     if (bRepaint)
         InvalidateRect(NULL, TRUE);
     return BUTTON_OK;
 }
 
-DWORD CImageButton::SetImageAlign(BYTE nAlign, BOOL bRepaint) {
+ButtonResult CImageButton::SetImageAlign(BYTE nAlign, BOOL bRepaint) {
     if (nAlign > ALIGN_IMAGE_BEHIND)
         return BUTTON_BAD_ALIGN;
     m_nAlign = nAlign;
@@ -81,7 +81,7 @@ DWORD CImageButton::SetImageAlign(BYTE nAlign, BOOL bRepaint) {
     return BUTTON_OK;
 }
 
-DWORD CImageButton::SetPressedShift(BYTE nStyle, BOOL bRepaint) {
+ButtonResult CImageButton::SetPressedShift(BYTE nStyle, BOOL bRepaint) {
     switch (nStyle) {
     case PRESSED_SHIFT_DIAGONAL:
         m_ptPressShift.x = 1;
@@ -99,7 +99,7 @@ DWORD CImageButton::SetPressedShift(BYTE nStyle, BOOL bRepaint) {
     return BUTTON_OK;
 }
 
-DWORD CImageButton::SetColorSlot(BYTE nSlot, COLORREF crColor, BOOL bRepaint) {
+ButtonResult CImageButton::SetColorSlot(BYTE nSlot, COLORREF crColor, BOOL bRepaint) {
     if (nSlot >= COLOR_SLOT_COUNT)
         return BUTTON_BAD_SLOT;
     m_crSlots[nSlot] = crColor;
@@ -108,7 +108,7 @@ DWORD CImageButton::SetColorSlot(BYTE nSlot, COLORREF crColor, BOOL bRepaint) {
     return BUTTON_OK;
 }
 
-DWORD CImageButton::ResetColorSlots(BOOL bRepaint) {
+ButtonResult CImageButton::ResetColorSlots(BOOL bRepaint) {
     const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
     const COLORREF crText = ::GetSysColor(COLOR_BTNTEXT);
     m_crSlots[COLOR_SLOT_BACK_HOVER] = crFace;
@@ -144,7 +144,7 @@ void CImageButton::DropParentCopy(BOOL bSelectBack) {
     m_pOldParentBitmap = NULL;
 }
 
-DWORD CImageButton::LoadBitmapPair(UINT nIdHot, COLORREF crHot, UINT nIdNormal, COLORREF crNormal) {
+ButtonResult CImageButton::LoadBitmapPair(UINT nIdHot, COLORREF crHot, UINT nIdNormal, COLORREF crNormal) {
     HINSTANCE hRes = AfxGetResourceHandle();
     HBITMAP hHot = (HBITMAP)::LoadImageA(hRes, MAKEINTRESOURCEA(LOWORD(nIdHot)), IMAGE_BITMAP, 0, 0,
                                          LR_DEFAULTCOLOR);
@@ -152,14 +152,14 @@ DWORD CImageButton::LoadBitmapPair(UINT nIdHot, COLORREF crHot, UINT nIdNormal, 
     if (nIdNormal != 0)
         hNormal = (HBITMAP)::LoadImageA(hRes, MAKEINTRESOURCEA(LOWORD(nIdNormal)), IMAGE_BITMAP, 0, 0,
                                         LR_DEFAULTCOLOR);
-    const DWORD result = SetBitmapPair(hHot, crHot, hNormal, crNormal);
+    const ButtonResult result = SetBitmapPair(hHot, crHot, hNormal, crNormal);
     // Without a hot face the button does not take the normal one: it was loaded here, free it here.
     if (hHot == NULL && hNormal != NULL)
         ::DeleteObject(hNormal);
     return result;
 }
 
-DWORD CImageButton::SetBitmapPair(HBITMAP hHot, COLORREF crHot, HBITMAP hNormal, COLORREF crNormal) {
+ButtonResult CImageButton::SetBitmapPair(HBITMAP hHot, COLORREF crHot, HBITMAP hNormal, COLORREF crNormal) {
     ReleaseImages(TRUE);
     if (hHot == NULL) {
         // No images; hNormal stays the caller's.
@@ -195,7 +195,7 @@ DWORD CImageButton::SetBitmapPair(HBITMAP hHot, COLORREF crHot, HBITMAP hNormal,
     return BUTTON_OK;
 }
 
-DWORD CImageButton::SetCursorResource(UINT nId, BOOL bRepaint) {
+ButtonResult CImageButton::SetCursorResource(UINT nId, BOOL bRepaint) {
     if (m_hButtonCursor != NULL) {
         ::DestroyCursor(m_hButtonCursor);
         m_hButtonCursor = NULL;
@@ -209,7 +209,7 @@ DWORD CImageButton::SetCursorResource(UINT nId, BOOL bRepaint) {
     return m_hButtonCursor == NULL ? BUTTON_BAD_RESOURCE : BUTTON_OK;
 }
 
-DWORD CImageButton::SetCheckState(int nCheck, BOOL bRepaint) {
+ButtonResult CImageButton::SetCheckState(int nCheck, BOOL bRepaint) {
     if (m_bCheckBox) {
         m_nCheckState = nCheck != 0 ? 1 : 0;
         if (bRepaint)
@@ -218,7 +218,7 @@ DWORD CImageButton::SetCheckState(int nCheck, BOOL bRepaint) {
     return BUTTON_OK;
 }
 
-DWORD CImageButton::SetLinkUrl(const char* pszUrl) {
+ButtonResult CImageButton::SetLinkUrl(const char* pszUrl) {
     m_szLinkUrl[0] = '\0';
     if (pszUrl != NULL)
         ::lstrcpynA(m_szLinkUrl, pszUrl, sizeof m_szLinkUrl);  // a longer URL is cut, NUL kept

@@ -64,18 +64,18 @@ public:
     CImageButton();
     virtual ~CImageButton();
 
-    DWORD SetBorderVisible(BOOL bBorder, BOOL bRepaint);
-    DWORD SetImageAlign(BYTE nAlign, BOOL bRepaint);
-    DWORD SetPressedShift(BYTE nStyle, BOOL bRepaint);
-    DWORD SetColorSlot(BYTE nSlot, COLORREF crColor, BOOL bRepaint);
-    DWORD ResetColorSlots(BOOL bRepaint);
+    ButtonResult SetBorderVisible(BOOL bBorder, BOOL bRepaint);
+    ButtonResult SetImageAlign(BYTE nAlign, BOOL bRepaint);
+    ButtonResult SetPressedShift(BYTE nStyle, BOOL bRepaint);
+    ButtonResult SetColorSlot(BYTE nSlot, COLORREF crColor, BOOL bRepaint);
+    ButtonResult ResetColorSlots(BOOL bRepaint);
     void SetParentBackgroundMode(BOOL bRepaint);
-    DWORD LoadBitmapPair(UINT nIdHot, COLORREF crHot, UINT nIdNormal, COLORREF crNormal);
+    ButtonResult LoadBitmapPair(UINT nIdHot, COLORREF crHot, UINT nIdNormal, COLORREF crNormal);
     // Takes ownership of both bitmaps (and blackens their transparent pixels).
-    DWORD SetBitmapPair(HBITMAP hHot, COLORREF crHot, HBITMAP hNormal, COLORREF crNormal);
-    DWORD SetCursorResource(UINT nId, BOOL bRepaint);
-    DWORD SetCheckState(int nCheck, BOOL bRepaint);
-    DWORD SetLinkUrl(const char* pszUrl);
+    ButtonResult SetBitmapPair(HBITMAP hHot, COLORREF crHot, HBITMAP hNormal, COLORREF crNormal);
+    ButtonResult SetCursorResource(UINT nId, BOOL bRepaint);
+    ButtonResult SetCheckState(int nCheck, BOOL bRepaint);
+    ButtonResult SetLinkUrl(const char* pszUrl);
 
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDIS);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
@@ -83,8 +83,8 @@ public:
 protected:
     virtual void PreSubclassWindow();
 
-    virtual DWORD DrawBackground(CDC* pDC, RECT* pRect);
-    virtual DWORD DrawBorder(CDC* pDC, RECT* pRect);
+    virtual ButtonResult DrawBackground(CDC* pDC, RECT* pRect);
+    virtual ButtonResult DrawBorder(CDC* pDC, RECT* pRect);
     virtual void DrawIconImage(CDC* pDC, BOOL bHasCaption, const RECT* rcItem, RECT* rcCaption,
                                BOOL bPressed, BOOL bDisabled);
     virtual void DrawBitmapImage(CDC* pDC, BOOL bHasCaption, const RECT* rcItem, RECT* rcCaption,

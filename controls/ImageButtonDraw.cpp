@@ -48,7 +48,7 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
         DrawCaption(pDC, strCaption, &lpDIS->rcItem, &rcCaption, m_bPressed, m_bDisabled);
 }
 
-DWORD CImageButton::DrawBackground(CDC* pDC, RECT* pRect) {
+ButtonResult CImageButton::DrawBackground(CDC* pDC, RECT* pRect) {
     COLORREF crBack;
     if (m_bHover || m_bPressed)
         crBack = m_crSlots[COLOR_SLOT_BACK_HOVER];
@@ -62,7 +62,7 @@ DWORD CImageButton::DrawBackground(CDC* pDC, RECT* pRect) {
     return BUTTON_OK;
 }
 
-DWORD CImageButton::DrawBorder(CDC* pDC, RECT* pRect) {
+ButtonResult CImageButton::DrawBorder(CDC* pDC, RECT* pRect) {
     const COLORREF crLight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
     const COLORREF crShadow = ::GetSysColor(COLOR_BTNSHADOW);
     if (m_bPressed)
