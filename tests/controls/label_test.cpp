@@ -1,6 +1,9 @@
 // CLabel: defaults, setters, font ownership, the reflected colour answer and flashing.
 #include "WindowFixture.h"
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 int GdiObjects() {
@@ -143,4 +146,29 @@ TEST_F(LabelTest, TextFlashHidesAndRestoresTheText) {
     EXPECT_EQ(label.m_bFlashOn, 1);
     label.GetWindowText(text);
     EXPECT_STREQ((LPCSTR)text, "Saved");
+}
+
+// The download worker sets texts and colours from its own thread while the UI thread runs its loop.
+TEST_F(LabelTest, WorkerThreadSetsTextAndColourThroughTheWindow) {
+    TestLabel& label = m_dlg->m_lblCount;
+    const COLORREF colour = RGB(255, 40, 40);
+    std::atomic<bool> done(false);
+    std::thread worker([&] {
+        label.SetCaption("5 / 9").SetForeColor(colour);
+        done = true;
+    });
+    const bool finished = Pump([&] { return done.load(); });
+    worker.join();
+    ASSERT_TRUE(finished);
+    CString text;
+    label.GetWindowText(text);
+    EXPECT_STREQ((LPCSTR)text, "5 / 9");
+    Settle();
+    const Pixels screen = CaptureClient(m_dlg->GetSafeHwnd());
+    int coloured = 0;
+    const RECT& r = CTestDialog::kCountRect;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            coloured += screen.At(x, y) == colour;
+    EXPECT_GT(coloured, 8) << "the label was repainted in the new colour";
 }
