@@ -16,6 +16,11 @@ build=$(cd "$1" && pwd)
 shift
 tools=$(cd "$(dirname "$0")" && pwd)
 
+# Called again from inside the environment: it is there already.
+if [ "${VELMORA_TESTENV_ACTIVE:-}" = "$build" ]; then
+    exec "$@"
+fi
+
 # A prefix serves one run at a time: wait for the build folder's other run to end.
 if [ "${VELMORA_TESTENV_LOCKED:-}" != "$build" ]; then
     export VELMORA_TESTENV_LOCKED=$build
@@ -114,6 +119,7 @@ fi
 # keeps the output it inherited: ctest would wait on that pipe until its time-out. Start it here.
 "$WINE" rundll32.exe user32.dll,GetDesktopWindow < /dev/null > "$logs/desktop.log" 2>&1 || true
 
+export VELMORA_TESTENV_ACTIVE=$build
 set +e
 "$@"
 status=$?

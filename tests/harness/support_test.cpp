@@ -148,6 +148,21 @@ TEST(MessageBoxAnswerer, AnswersTheBoxOfAnotherProcess)
     EXPECT_EQ(boxes[0].text, "Fichier verrouillé");
 }
 
+TEST(MessageBoxAnswerer, AnswersTheBoxesOfTheWholeProcessTree)
+{
+    MessageBoxAnswerer answerer({IDRETRY, IDCANCEL}, 20000, MessageBoxAnswerer::kProcessTree);
+    DWORD exitCode = 0;
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(ChildCommand("box Child Enfant")));
+    ASSERT_TRUE(child.Wait(30000, exitCode));
+    EXPECT_EQ(exitCode, (DWORD)IDRETRY);
+    EXPECT_EQ(MessageBoxA(nullptr, "Parent", "Parent", MB_RETRYCANCEL), IDCANCEL);
+    std::vector<AnsweredBox> boxes = answerer.Wait();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Enfant");
+    EXPECT_EQ(boxes[1].text, "Parent");
+}
+
 TEST(ChildProcess, ReturnsTheExitCodeAndKillsWhatOutlivesTheTimeout)
 {
     ChildResult done = RunChild(ChildCommand("exit 7"), 20000);

@@ -1,6 +1,8 @@
 #include "tests/support/MessageBoxAnswerer.h"
 
+#include <tlhelp32.h>
 #include <algorithm>
+#include <map>
 
 namespace testsupport {
 
@@ -19,6 +21,29 @@ std::string TextOf(HWND window)
     return std::string(text, std::min<size_t>(length, sizeof text - 1));
 }
 
+// Whether `pid` is `root` or descends from it, by the parents a process snapshot records.
+bool InTree(DWORD pid, DWORD root)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return pid == root;
+    std::map<DWORD, DWORD> parents;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    for (int depth = 0; depth < 64 && pid != 0; ++depth) {
+        if (pid == root)
+            return true;
+        auto parent = parents.find(pid);
+        if (parent == parents.end() || parent->second == pid)
+            return false;
+        pid = parent->second;
+    }
+    return false;
+}
+
 struct Search {
     DWORD processId;
     const std::vector<HWND>* handled;
@@ -30,7 +55,10 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
     Search* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->processId || !IsWindowVisible(window))
+    if (!IsWindowVisible(window))
+        return TRUE;
+    if (search->processId == MessageBoxAnswerer::kProcessTree ? !InTree(pid, GetCurrentProcessId())
+                                                              : pid != search->processId)
         return TRUE;
     char cls[16] = {};
     GetClassNameA(window, cls, sizeof cls);

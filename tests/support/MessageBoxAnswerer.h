@@ -15,10 +15,13 @@ struct AnsweredBox {
     bool buttonFound;  // false when the box had no such button (the box is closed with that id anyway)
 };
 
-// The n-th message box (#32770 dialog with a text control 0xFFFF) that appears in the process gets the
-// n-th button; the thread stops once all are given or when timeoutMs has passed since construction.
+// The n-th message box (#32770 dialog with a text control 0xFFFF) that appears in the process gets
+// the n-th button; the thread stops once all are given or when timeoutMs has passed since construction.
+// kProcessTree: this process and every process it started, directly or not (a relaunched program).
 class MessageBoxAnswerer {
 public:
+    static const DWORD kProcessTree = 0;
+
     explicit MessageBoxAnswerer(std::vector<int> buttons, DWORD timeoutMs = 10000,
                                 DWORD processId = GetCurrentProcessId());
     ~MessageBoxAnswerer();
