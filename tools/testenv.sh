@@ -99,11 +99,13 @@ if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
     echo "Making the Wine prefix $WINEPREFIX"
     "$WINE" wineboot --init < /dev/null > "$logs/wineboot.log" 2>&1 \
         || { cat "$logs/wineboot.log" >&2; echo "$0: wineboot failed" >&2; exit 1; }
-    # There is no window manager: unmanaged windows spare a 2 s wait for one whenever a window hides.
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f < /dev/null >> "$logs/wineboot.log" 2>&1 \
-        || { cat "$logs/wineboot.log" >&2; echo "$0: could not configure the prefix" >&2; exit 1; }
     touch "$WINEPREFIX/.velmora-ready"
 fi
+
+# There is no window manager: unmanaged windows spare a 2 s wait for one whenever a window hides.
+# Set on every run, like the CA below, so that older prefixes get it too.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f < /dev/null > "$logs/settings.log" 2>&1 \
+    || { cat "$logs/settings.log" >&2; echo "$0: could not configure the prefix" >&2; exit 1; }
 
 # Trusting the CA is cheap and idempotent; doing it every run follows a re-made CA.
 trust_ca=$build/bin/trust_ca.exe
