@@ -1,0 +1,184 @@
+#include "engine/FileList.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+
+#include "engine/Log.h"
+#include "engine/Md5.h"
+#include "engine/UpdateContext.h"
+#include "launcher/TarnwickDlg.h"
+
+namespace {
+
+const char kNewList[] = "filelist.new";
+const char kInstalledList[] = "filelist.txt";
+const char kGameClient[] = "Vorn.exe";
+const char kDataUrl[] = "files/pc/data/";
+
+ListDigestFn g_digest = ComputeFileMd5;
+
+// Name -> MD5 of every ordinary entry of the last completed update's list.
+typedef std::map<std::string, std::string> KnownDigests;
+
+KnownDigests ReadKnownDigests() {
+    KnownDigests known;
+    FILE* f = fopen(kInstalledList, "rb");
+    if (!f)
+        return known;
+    char line[LIST_LINE_BUFFER];
+    while (fgets(line, sizeof line, f)) {
+        const char* name = nullptr;
+        const char* md5 = nullptr;
+        uint32_t size = 0;
+        if (ParseListLine(line, &name, &size, &md5) == LINE_FILE)
+            known[name] = md5;
+    }
+    fclose(f);
+    return known;
+}
+
+// Game folder, a backslash, the name with its "/" turned into "\". FALSE when it does not
+// fit in 259 characters.
+BOOL BuildLocalPath(const char* dir, const char* name, char (&path)[MAX_PATH]) {
+    // A drive root already ends with its backslash; doubling it would hide the launcher's
+    // own path from the comparison with m_szExePath.
+    const size_t dirLen = strlen(dir);
+    const char* sep = (dirLen > 0 && dir[dirLen - 1] == '\\') ? "" : "\\";
+    const int n = snprintf(path, sizeof path, "%s%s%s", dir, sep, name);
+    if (n < 0 || n >= static_cast<int>(sizeof path))
+        return FALSE;
+    for (char* p = path + dirLen; *p; ++p) {
+        if (*p == '/')
+            *p = '\\';
+    }
+    return TRUE;
+}
+
+BOOL NeedsDownload(ListLineKind kind, const char* name, uint32_t size, const char* md5,
+                   const char* localPath, const KnownDigests& known) {
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    const BOOL exists = GetFileAttributesExA(localPath, GetFileExInfoStandard, &info) &&
+                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!exists)
+        return TRUE;
+    if (kind == LINE_DEFAULT_FILE)
+        return FALSE;
+    if (info.nFileSizeHigh != 0 || info.nFileSizeLow != size)
+        return TRUE;
+
+    const KnownDigests::const_iterator it = known.find(name);
+    if (it != known.end() && it->second == md5)
+        return FALSE;
+
+    char actual[33] = "";
+    if (!g_digest(localPath, actual))
+        return TRUE;
+    return strcmp(actual, md5) != 0;
+}
+
+void FillJob(DOWNLOAD_JOB* job, const char* name, uint32_t size, const char* md5,
+             const char* localPath) {
+    memset(job, 0, sizeof *job);
+    job->dwSize = size;
+    strncpy(job->szMd5, md5, sizeof job->szMd5 - 1);
+    strncpy(job->szLocalPath, localPath, sizeof job->szLocalPath - 1);
+    char url[MAX_PATH];
+    snprintf(url, sizeof url, "%s%s", kDataUrl, name);
+    EscapeUrlPath(url, job->szUrlPath);
+}
+
+bool QuitRequested() {
+    return g_pMainDlg && g_pMainDlg->m_bQuit;
+}
+
+void ShowListProgress(int percent) {
+    if (g_pMainDlg)
+        SendMessageA(g_pMainDlg->m_progressFile.GetSafeHwnd(), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+}  // namespace
+
+void SetListDigestHook(ListDigestFn digest) {
+    g_digest = digest ? digest : ComputeFileMd5;
+}
+
+BOOL PromoteFileList() {
+    return MoveFileExA(kNewList, kInstalledList, MOVEFILE_REPLACE_EXISTING);
+}
+
+ListCheckResult CUpdateContext::BuildDownloadList() {
+    m_jobs.clear();
+    m_bSelfUpdate = 0;
+
+    const KnownDigests known = ReadKnownDigests();
+
+    FILE* f = fopen(kNewList, "rb");
+    if (!f)
+        return LIST_MISSING;
+    fseek(f, 0, SEEK_END);
+    const long length = ftell(f);
+    fseek(f, 0, SEEK_SET);
+
+    ListCheckResult result = LIST_OK;
+    int entries = 0;
+    bool sawGameClient = false;
+    bool needOwnFile = false;
+    DOWNLOAD_JOB ownJob;
+    memset(&ownJob, 0, sizeof ownJob);
+
+    char line[LIST_LINE_BUFFER];
+    while (fgets(line, sizeof line, f)) {
+        const char* name = nullptr;
+        const char* md5 = nullptr;
+        uint32_t size = 0;
+        const ListLineKind kind = ParseListLine(line, &name, &size, &md5);
+        if (kind == LINE_SKIP)
+            continue;
+
+        char localPath[MAX_PATH];
+        if (kind == LINE_INVALID || !BuildLocalPath(m_szDir, name, localPath)) {
+            PatchLog("liste invalide : %s", line);
+            result = LIST_INVALID;
+            break;
+        }
+
+        ++entries;
+        if (kind == LINE_FILE && _stricmp(name, kGameClient) == 0)
+            sawGameClient = true;
+
+        if (NeedsDownload(kind, name, size, md5, localPath, known)) {
+            DOWNLOAD_JOB job;
+            FillJob(&job, name, size, md5, localPath);
+            PatchLog("NeedDownload: %s", name);
+            if (_stricmp(job.szLocalPath, m_szExePath) == 0) {
+                ownJob = job;
+                needOwnFile = true;
+            } else {
+                m_jobs.push_back(job);
+            }
+        }
+
+        if (QuitRequested())
+            break;
+        if (length > 0)
+            ShowListProgress(static_cast<int>(ftell(f) * 100.0 / length));
+    }
+    fclose(f);
+
+    if (result == LIST_OK) {
+        if (entries > 0 && sawGameClient) {
+            if (needOwnFile) {
+                m_jobs.clear();
+                m_jobs.push_back(ownJob);
+                m_bSelfUpdate = 1;
+            }
+            return LIST_OK;
+        }
+        PatchLog("liste sans %s (%d fichiers) : refusee", kGameClient, entries);
+    }
+    m_jobs.clear();
+    return LIST_INVALID;
+}
