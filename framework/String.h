@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <string>
 
 class CString {
@@ -43,9 +44,10 @@ public:
     void Append(LPCSTR pch, int nLength);
     void AppendChar(char ch) { m_str += ch; }
 
-    void Format(LPCSTR pszFormat, ...);
-    void FormatV(LPCSTR pszFormat, va_list args);
-    void AppendFormat(LPCSTR pszFormat, ...);
+    // printf formats of the C runtime in use; the compiler checks the arguments (pass a CString as (LPCSTR)).
+    void Format(LPCSTR pszFormat, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
+    void FormatV(LPCSTR pszFormat, va_list args) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 0)));
+    void AppendFormat(LPCSTR pszFormat, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
 
     // Ordinal comparisons: <0, 0 or >0. The no-case one folds letters of the ANSI code page.
     int Compare(LPCSTR psz) const;

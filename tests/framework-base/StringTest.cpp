@@ -27,8 +27,8 @@ TEST(CStringFormat, ConversionsThatTheProgramUses) {
     EXPECT_STREQ(s, "01/02-03:04:05\tmsg");
     s.Format("%u%u", 4000000000u, 17u);
     EXPECT_STREQ(s, "400000000017");
-    s.Format("%Iu", (size_t)123456);
-    EXPECT_STREQ(s, "123456");
+    s.Format("%zu|%lld", (size_t)-1, -1234567890123LL);
+    EXPECT_EQ(std::string(s), std::to_string((size_t)-1) + "|-1234567890123");
     s.Format("%s", "");
     EXPECT_TRUE(s.IsEmpty());
     s.AppendFormat("%c%c", 'a', 'b');
