@@ -5,6 +5,10 @@
 BEGIN_MESSAGE_MAP(CTarnwickDlg, CDialog)
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_QUIT, OnQuit)
+    ON_MESSAGE(WM_UPDATE_DONE, OnUpdateDone)
+    ON_MESSAGE(WM_UPDATE_FAILED, OnUpdateFailed)
+    ON_BN_CLICKED(IDC_PLAY, OnPlay)
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CTarnwickDlg::CTarnwickDlg(CWnd* pParent)

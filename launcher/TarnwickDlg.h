@@ -6,6 +6,7 @@
 #include "controls/ImageButton.h"
 #include "controls/Label.h"
 #include "res/resource.h"
+#include "launcher/UpdateState.h"
 
 class CUpdater;
 
@@ -35,9 +36,23 @@ public:
     CLabel m_lblVersion;
     HICON m_hIcon;
 
+    // Update controller (UpdateController.cpp).
+    void StartUpdateCheck();
+    void ShowError(const char* text);
+    void SetReady();
+    void ShowVersion();
+
+    BOOL SetupWindow();
+
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL OnInitDialog();
     virtual void OnCancel();
+
+    afx_msg LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnUpdateFailed(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnPlay();
 
     afx_msg void OnDestroy();
     afx_msg void OnQuit();
