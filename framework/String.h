@@ -13,7 +13,6 @@ public:
     CString(CString&& other) noexcept : m_str(std::move(other.m_str)) {}
     CString(LPCSTR psz) { if (psz) m_str = psz; }
     CString(LPCSTR pch, int nLength);
-    CString(const unsigned char* psz) : CString(reinterpret_cast<LPCSTR>(psz)) {}
     explicit CString(char ch, int nRepeat = 1) { if (nRepeat > 0) m_str.assign((size_t)nRepeat, ch); }
 
     CString& operator=(const CString& other) { m_str = other.m_str; return *this; }
