@@ -42,7 +42,9 @@ public:
     void SetReady();
     void ShowVersion();
 
+    // Window look (MainWindowLayout.cpp).
     BOOL SetupWindow();
+    void CreateBrowser(const char* url);
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -56,8 +58,19 @@ protected:
 
     afx_msg void OnDestroy();
     afx_msg void OnQuit();
+
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg LRESULT OnNcHitTest(CPoint point);
+    afx_msg void OnSignUp();
+    afx_msg void OnWebsite();
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     DECLARE_MESSAGE_MAP()
 };
+
+// Gives one of the window's buttons the launcher look, its caption and its font.
+void StyleButton(CImageButton* pButton, const char* caption, CFont* pFont);
 
 // The running main window, set by the application just before the modal run; never cleared.
 extern CTarnwickDlg* g_pMainDlg;
