@@ -1,0 +1,143 @@
+#include "tests/e2e/LauncherFixture.h"
+#include "res/resource.h"
+#include "tests/support/TestPaths.h"
+
+using namespace e2e;
+
+void LauncherE2e::SetUp()
+{
+    m_dir = testsupport::ScratchDir();
+    m_waitLog = m_dir + "\\waits.txt";
+    m_waitLogEnv.reset(new ScopedEnv("VELMORA_WAIT_LOG", m_waitLog));
+    m_divisorEnv.reset(new ScopedEnv("VELMORA_WAIT_DIVISOR", "100"));
+}
+
+void LauncherE2e::TearDown()
+{
+    CloseGameClients();
+    m_divisorEnv.reset();
+    m_waitLogEnv.reset();
+}
+
+namespace {
+
+RECT ChildRect(HWND window, int id)
+{
+    RECT rc = {};
+    HWND child = GetDlgItem(window, id);
+    if (!child)
+        return rc;
+    GetWindowRect(child, &rc);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    OffsetRect(&rc, -outer.left, -outer.top);
+    return rc;
+}
+
+BOOL CALLBACK CloseIfGameClient(HWND window, LPARAM)
+{
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (strcmp(cls, "VornStandIn") == 0)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+Image Background()
+{
+    static Image picture = LoadJpeg(testsupport::WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
+    return picture;
+}
+
+} // namespace
+
+void LauncherE2e::CloseGameClients()
+{
+    EnumWindows(CloseIfGameClient, 0);
+}
+
+void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screenshot)
+{
+    HWND window = launcher.MainWindow(0);
+    ASSERT_TRUE(window);
+    // Let the last paint of the ready state reach the screen.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+    RECT rc;
+    GetWindowRect(window, &rc);
+    EXPECT_EQ(rc.right - rc.left, 480);
+    EXPECT_EQ(rc.bottom - rc.top, 600);
+
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(window, region), ERROR) << "the window has no region";
+    EXPECT_FALSE(PtInRegion(region, 1, 1)) << "top-left corner not rounded";
+    EXPECT_FALSE(PtInRegion(region, 478, 598)) << "bottom-right corner not rounded";
+    EXPECT_TRUE(PtInRegion(region, 10, 10));
+    EXPECT_TRUE(PtInRegion(region, 0, 300));
+    EXPECT_TRUE(PtInRegion(region, 479, 300));
+    DeleteObject(region);
+
+    HWND play = GetDlgItem(window, IDC_PLAY);
+    EXPECT_TRUE(IsWindowVisible(play)) << "PLAY hidden when ready";
+
+    Image shot = CaptureWindow(window);
+    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
+    Image picture = Background();
+    ASSERT_EQ(picture.width, 480) << "the test could not decode the background picture";
+
+    // Away from the corners the window shows its picture.
+    RECT emblem = {150, 20, 330, 200};
+    EXPECT_GT(MatchShare(shot, picture, emblem), 0.95) << "the picture is not painted";
+
+    // The status label: its text over the picture, with no box of its own around it.
+    RECT status = ChildRect(window, IDC_STATUS);
+    EXPECT_EQ(status.left, 25);
+    EXPECT_EQ(status.top, 496);
+    double statusShare = MatchShare(shot, picture, status);
+    EXPECT_GT(statusShare, 0.6) << "the status label hides the picture";
+    EXPECT_LT(statusShare, 0.99) << "no status text on screen";
+
+    // Both bars full: their fill colour reaches their right end.
+    RECT file = ChildRect(window, IDC_PROGRESS_FILE);
+    RECT total = ChildRect(window, IDC_PROGRESS_TOTAL);
+    EXPECT_EQ(file.right - file.left, 430);
+    EXPECT_EQ(total.top, 536);
+    int fileY = (file.top + file.bottom) / 2;
+    int totalY = (total.top + total.bottom) / 2;
+    EXPECT_TRUE(Near(shot.At(file.right - 4, fileY), RGB(120, 170, 80), 12)) << "file bar not full";
+    EXPECT_TRUE(Near(shot.At(file.left + 4, fileY), RGB(120, 170, 80), 12)) << "file bar not filled";
+    EXPECT_TRUE(Near(shot.At(total.right - 4, totalY), RGB(214, 178, 92), 12)) << "total bar not full";
+
+    // PLAY is drawn: its place no longer shows the bare picture.
+    RECT playRect = ChildRect(window, IDC_PLAY);
+    EXPECT_LT(MatchShare(shot, picture, playRect), 0.5) << "PLAY not drawn";
+}
+
+void LauncherE2e::CheckPlayHidden(Launcher& launcher, const std::string& screenshot)
+{
+    HWND window = launcher.MainWindow(0);
+    ASSERT_TRUE(window);
+    HWND play = GetDlgItem(window, IDC_PLAY);
+    ASSERT_TRUE(play);
+    EXPECT_FALSE(IsWindowVisible(play)) << "PLAY shown before the game is ready";
+    RECT rc;
+    GetWindowRect(play, &rc);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    OffsetRect(&rc, -outer.left, -outer.top);
+    Image shot = CaptureWindow(window);
+    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
+    EXPECT_GT(MatchShare(shot, Background(), rc), 0.9) << "something stands where the hidden PLAY is";
+}
+
+std::string DataPath(const std::string& listedName)
+{
+    std::string path = "/files/pc/data/";
+    for (char c : listedName) {
+        if (c == ' ')
+            path += "%20";
+        else
+            path += c;
+    }
+    return path;
+}

@@ -1,0 +1,287 @@
+// The everyday road of the launcher, run as a player runs it: install, update, play, self-update.
+#include <shlobj.h>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+#include "res/resource.h"
+#include "tests/e2e/LauncherFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestPaths.h"
+
+using namespace e2e;
+using testsupport::ReadWholeFile;
+
+namespace {
+
+const char kReady[] = "Ready to play";
+
+std::set<std::string> PathSet(const std::vector<Request>& requests)
+{
+    std::vector<std::string> paths = Paths(requests);
+    return std::set<std::string>(paths.begin(), paths.end());
+}
+
+// The three list requests of one fetch, in order, each with the "?t=<digits>" query.
+void ExpectListFetch(const std::vector<Request>& requests, size_t first)
+{
+    ASSERT_GE(requests.size(), first + 3);
+    EXPECT_EQ(requests[first].path, "/files/pc/filelist.txt");
+    EXPECT_EQ(requests[first + 1].path, "/files/pc/filelist.txt.sig");
+    EXPECT_EQ(requests[first + 2].path, "/files/pc/Vers.txt");
+    for (size_t i = first; i < first + 3; ++i) {
+        const std::string& q = requests[i].query;
+        EXPECT_TRUE(q.size() > 3 && q.compare(0, 3, "?t=") == 0 &&
+                    q.find_first_not_of("0123456789", 3) == std::string::npos)
+            << "query " << q;
+        EXPECT_EQ(requests[i].status, 200) << requests[i].path;
+    }
+}
+
+std::map<std::string, std::string> ReadVornRecord(const std::string& folder)
+{
+    std::map<std::string, std::string> record;
+    std::string text = ReadWholeFile(Join(folder, "VornStarted.txt"));
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        std::string line = text.substr(start, end - start);
+        size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            record[line.substr(0, eq)] = line.substr(eq + 1);
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+    return record;
+}
+
+bool WaitForFile(const std::string& path, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!Exists(path)) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string KnownFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+} // namespace
+
+// A downloaded copy installs itself, the installed copy fetches every file, PLAY starts the game.
+TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
+{
+    ServeOnNginx("v1");
+    std::string downloads = m_dir + "\\Downloads";
+    std::string downloaded = downloads + "\\VelmoraSetup.exe";
+    CreateDirectoryA(downloads.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(LauncherExe().c_str(), downloaded.c_str(), FALSE));
+    std::string game = m_dir + "\\Installed Game";
+    std::string desktopLink = KnownFolder(CSIDL_DESKTOPDIRECTORY) + "\\Velmora World.lnk";
+    DeleteFileA(desktopLink.c_str());
+    RequestLog requests = RequestLog::Nginx();
+
+    Launcher first;
+    ASSERT_TRUE(first.Start(downloaded, "", downloads));
+    HWND installDlg = nullptr;
+    for (int i = 0; i < 3000 && !installDlg && first.Running(); ++i) {
+        installDlg = FindProcessWindow(first.Id(), "#32770", IDC_INSTALL_FOLDER);
+        Sleep(10);
+    }
+    ASSERT_TRUE(installDlg) << "no install dialog";
+    SendMessageA(GetDlgItem(installDlg, IDC_INSTALL_FOLDER), WM_SETTEXT, 0, (LPARAM)game.c_str());
+    ClickAt(GetDlgItem(installDlg, IDOK));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(first.WaitForExit(30000, &exitCode)) << "the downloaded copy did not hand over";
+    EXPECT_EQ(exitCode, 0u);
+
+    DWORD installedId = WaitForLauncherWindow(first.Id(), 30000);
+    ASSERT_NE(installedId, 0u) << "the installed copy shows no window";
+    Launcher installed;
+    ASSERT_TRUE(installed.Adopt(installedId));
+    ASSERT_TRUE(installed.WaitForStatus(kReady)) << installed.Text(IDC_STATUS);
+
+    EXPECT_TRUE(HoldsGame("v1", game));
+    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("v1") + "\\filelist.txt"));
+    EXPECT_FALSE(Exists(Join(game, "filelist.new")));
+    EXPECT_FALSE(Exists(downloaded)) << "the downloaded copy was not deleted";
+    EXPECT_TRUE(Exists(desktopLink));
+    EXPECT_EQ(installed.Text(IDC_VERSION), "Velmora World  V.1.0.1 test");
+
+    // Every listed file but the launcher itself (the installed copy is that very file) was fetched.
+    std::set<std::string> expected;
+    for (const std::string& name : ListedNames("v1"))
+        if (name != "Velmora World.exe")
+            expected.insert(DataPath(name));
+    std::vector<Request> data = requests.DataSince();
+    EXPECT_EQ(PathSet(data), expected);
+    EXPECT_EQ(data.size(), expected.size()) << "a file was fetched twice";
+
+    std::vector<std::string> log = LogMessages(game);
+    EXPECT_TRUE(Contains(log, "INSTALLE, telecharge supprime : " + downloaded));
+    EXPECT_EQ(CountStartingWith(log, "NeedDownload: "), expected.size());
+    EXPECT_TRUE(Contains(log, "PRET"));
+
+    CheckReadyWindow(installed, "install-ready");
+
+    installed.ClickButton(IDC_PLAY);
+    ASSERT_TRUE(installed.WaitForExit(15000, &exitCode)) << "the launcher stayed open after PLAY";
+    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(WaitForFile(Join(game, "VornStarted.txt"), 15000)) << "the game client did not start";
+    std::map<std::string, std::string> vorn = ReadVornRecord(game);
+    EXPECT_EQ(vorn["argc"], "1");
+    EXPECT_EQ(vorn["arg1"], "pelquin");
+    EXPECT_EQ(vorn["cwd"], game);
+    EXPECT_EQ(vorn["cmdline"], "\"" + game + "\\Vorn.exe\" pelquin");
+    EXPECT_TRUE(Contains(LogMessages(game), "LANCE \"" + game + "\\Vorn.exe\" pelquin"));
+}
+
+// Changed files only are fetched; with nothing changed the launcher is ready after the list alone.
+TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
+{
+    std::string game = GameFolder();
+    InstallGameFolder("v1", game);
+    ServeOnNginx("v2");
+    RequestLog requests = RequestLog::Nginx();
+
+    Launcher launcher;
+    ASSERT_TRUE(launcher.Start(Join(game, "Velmora World.exe"), "", game));
+    ASSERT_TRUE(launcher.MainWindow());
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(launcher.MainWindow(), IDC_PLAY)));
+    ASSERT_TRUE(launcher.WaitForStatus(kReady)) << launcher.Text(IDC_STATUS);
+
+    std::vector<Request> all = requests.Since();
+    ExpectListFetch(all, 0);
+    std::vector<Request> data = requests.DataSince();
+    EXPECT_EQ(Paths(data), (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
+    EXPECT_TRUE(HoldsGame("v2", game));
+    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("v2") + "\\filelist.txt"));
+    EXPECT_FALSE(Exists(Join(game, "filelist.new")));
+    EXPECT_EQ(launcher.Text(IDC_VERSION), "Velmora World  V.1.0.2 test");
+    EXPECT_EQ(launcher.Text(IDC_SPEED), "");
+    std::vector<std::string> log = LogMessages(game);
+    EXPECT_EQ(CountStartingWith(log, "NeedDownload: "), 2u);
+    EXPECT_EQ(log.back(), "PRET");
+    CheckReadyWindow(launcher, "update-ready");
+
+    launcher.ClickButton(IDC_QUIT);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(launcher.WaitForExit(10000, &exitCode)) << "QUIT did not close the launcher";
+    EXPECT_EQ(exitCode, 0u);
+
+    // Nothing changed since: the list, its signature and the version file, then ready.
+    RequestLog second = RequestLog::Nginx();
+    Launcher again;
+    ULONGLONG started = GetTickCount64();
+    ASSERT_TRUE(again.Start(Join(game, "Velmora World.exe"), "", game));
+    ASSERT_TRUE(again.WaitForStatus(kReady)) << again.Text(IDC_STATUS);
+    ULONGLONG readyMs = GetTickCount64() - started;
+
+    std::vector<Request> secondRequests = second.Since();
+    ExpectListFetch(secondRequests, 0);
+    EXPECT_EQ(secondRequests.size(), 3u);
+    log = LogMessages(game);
+    EXPECT_EQ(CountOf(log, "Connected"), 1u) << "a second worker run";
+    EXPECT_EQ(CountStartingWith(log, "NeedDownload: "), 0u);
+    EXPECT_FALSE(Contains(log, "ERREUR")) << "the everyday start kept the previous log";
+    EXPECT_TRUE(HoldsGame("v2", game));
+
+    // The start-up cost against a bare process start of this Wine.
+    testsupport::ChildResult noop;
+    ULONGLONG bareStart = GetTickCount64();
+    noop = testsupport::RunChild("\"" + NoopExe() + "\"", 30000);
+    ULONGLONG bareMs = GetTickCount64() - bareStart;
+    ASSERT_TRUE(noop.started);
+    printf("[ timing ] start to \"Ready to play\" with nothing to update: %llu ms; bare process start: %llu ms; "
+           "difference: %lld ms\n",
+           readyMs, bareMs, (long long)readyMs - (long long)bareMs);
+    testsupport::WriteWholeFile(testsupport::BuildDir() + "\\e2e\\timing.txt",
+                                "ready_ms=" + std::to_string(readyMs) + "\nbare_ms=" + std::to_string(bareMs) + "\n");
+    again.ClickButton(IDC_QUIT);
+    EXPECT_TRUE(again.WaitForExit(10000));
+}
+
+// The server lists a new launcher: it alone is fetched, the launcher restarts into it with
+// "/relance", and the restarted launcher fetches the list again and updates the rest.
+TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
+{
+    std::string game = GameFolder();
+    InstallGameFolder("v1", game);
+    ServeOnNginx("selfupdate");
+    RequestLog requests = RequestLog::Nginx();
+
+    Launcher old;
+    ASSERT_TRUE(old.Start(Join(game, "Velmora World.exe"), "", game));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(old.WaitForExit(60000, &exitCode)) << "the old launcher did not hand over: " << old.Text(IDC_STATUS);
+    EXPECT_EQ(exitCode, 0u);
+    DWORD newId = WaitForLauncherWindow(0, 30000);
+    ASSERT_NE(newId, 0u) << "no restarted launcher";
+    Launcher restarted;
+    ASSERT_TRUE(restarted.Adopt(newId));
+    ASSERT_TRUE(restarted.WaitForStatus(kReady)) << restarted.Text(IDC_STATUS);
+
+    std::vector<Request> all = requests.Since();
+    ExpectListFetch(all, 0);
+    ASSERT_EQ(all.size(), 9u) << "requests: " << ::testing::PrintToString(Paths(all));
+    EXPECT_EQ(all[3].path, DataPath("Velmora World.exe"));
+    ExpectListFetch(all, 4);
+    EXPECT_EQ(std::vector<std::string>(Paths(all).begin() + 7, Paths(all).end()),
+              (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
+
+    std::string exe = Join(game, "Velmora World.exe");
+    EXPECT_EQ(ReadWholeFile(exe), ReadWholeFile(NextLauncherExe()));
+    EXPECT_FALSE(Exists(exe + ".old")) << "the restarted launcher left the old executable";
+    EXPECT_TRUE(HoldsGame("selfupdate", game));
+    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("selfupdate") + "\\filelist.txt"));
+
+    // One log for both processes: the old one's lines, the restart, then the new one's.
+    std::vector<std::string> log = LogMessages(game);
+    auto restart = std::find(log.begin(), log.end(), "RELANCE \"" + exe + "\" /relance");
+    ASSERT_NE(restart, log.end());
+    EXPECT_TRUE(std::find(log.begin(), restart, "NeedDownload: Velmora World.exe") != restart);
+    EXPECT_EQ(std::count(log.begin(), restart, std::string("PRET")), 0);
+    EXPECT_EQ(std::count(restart, log.end(), std::string("NeedDownload: maps/hills.dat")), 1);
+    EXPECT_EQ(log.back(), "PRET");
+
+    restarted.ClickButton(IDC_QUIT);
+    EXPECT_TRUE(restarted.WaitForExit(10000));
+}
+
+// The same road in French: every text on the window in French.
+TEST_F(LauncherE2e, FrenchRoad)
+{
+    ScopedEnv french("LC_ALL", "fr_FR.UTF-8");
+    std::string game = GameFolder();
+    InstallGameFolder("v1", game);
+    ServeOnNginx("v2");
+
+    Launcher launcher;
+    ASSERT_TRUE(launcher.Start(Join(game, "Velmora World.exe"), "", game));
+    ASSERT_TRUE(launcher.WaitForStatus("Prêt à jouer")) << launcher.Text(IDC_STATUS);
+    EXPECT_TRUE(HoldsGame("v2", game));
+    EXPECT_EQ(launcher.Text(IDC_PLAY), "JOUER");
+    EXPECT_EQ(launcher.Text(IDC_SIGNUP), "INSCRIPTION");
+    EXPECT_EQ(launcher.Text(IDC_WEBSITE), "SITE");
+    EXPECT_EQ(launcher.Text(IDC_QUIT), "QUITTER");
+    EXPECT_EQ(launcher.Text(IDC_VERSION), "Velmora World  V.1.0.2 test");
+    CheckReadyWindow(launcher, "french-ready");
+
+    // PLAY in French, with the client missing: the French error and PLAY back.
+    DeleteFileA(Join(game, "Vorn.exe").c_str());
+    testsupport::MessageBoxAnswerer answerer({IDOK}, 30000, launcher.Id());
+    launcher.ClickButton(IDC_PLAY);
+    std::vector<testsupport::AnsweredBox> boxes = answerer.Wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Impossible de lancer Vorn.exe (2)");
+    launcher.ClickButton(IDC_QUIT);
+    EXPECT_TRUE(launcher.WaitForExit(10000));
+}
