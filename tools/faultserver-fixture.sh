@@ -1,7 +1,7 @@
 #!/bin/sh
 # The download tests' fault server (tools/faultserver.py) on https://127.0.0.2:443 with the build's
 # test certificate. It serves <build>/faultserver/www; tests write their rules into
-# <build>/faultserver/rules/ and read <build>/faultserver/requests.log.
+# <build>/faultserver/rules/ and read <build>/faultserver/requests.log and arrivals.log.
 # Usage: faultserver-fixture.sh start|stop <build folder>
 set -eu
 
@@ -71,6 +71,7 @@ start() {
     rm -rf "$dir/rules" "$dir/www"
     mkdir -p "$dir/rules" "$dir/www"
     : > "$dir/requests.log"
+    : > "$dir/arrivals.log"
     python3 "$tools/faultserver.py" --host 127.0.0.2 --port 443 \
         --cert "$dir/server.pem" --key "$dir/server.key" \
         --root "$dir/www" --state "$dir" --pidfile "$pidfile" \

@@ -21,8 +21,10 @@ is ignored when rules and files are looked up. Modes:
     wrong               the right length, but every byte inverted
     slow CHUNK MS       normal, in chunks of CHUNK bytes, pausing MS milliseconds before each
 
-Every request is appended to <state>/requests.log as one tab-separated line:
+Every request is appended to <state>/requests.log, once answered, as one tab-separated line:
     path  range-header-or-"-"  status  body-bytes-sent
+and its path to <state>/arrivals.log as soon as it arrives, so that a reader can tell when every
+request it caused has been logged.
 """
 import argparse
 import http.server
@@ -133,6 +135,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         self.url_path = urllib.parse.urlsplit(self.path).path
+        with LOCK:
+            with open(self.server.arrivals_path, "a", encoding="utf-8") as f:
+                f.write(self.url_path + "\n")
         rule = self.server.rules.next_for(self.url_path)
         mode, args = rule[0], rule[1:]
 
@@ -222,6 +227,7 @@ def main():
     server.root = options.root
     server.rules = Rules(os.path.join(options.state, "rules"))
     server.log_path = os.path.join(options.state, "requests.log")
+    server.arrivals_path = os.path.join(options.state, "arrivals.log")
 
     if options.pidfile:
         with open(options.pidfile, "w") as f:

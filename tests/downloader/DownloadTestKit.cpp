@@ -176,11 +176,38 @@ void FaultServer::SetRules(const std::vector<std::string>& rules)
     MoveFileExA(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+namespace {
+size_t CountLines(const std::string& text, const std::string& line)
+{
+    size_t count = 0;
+    std::istringstream lines(text);
+    std::string current;
+    while (std::getline(lines, current))
+        count += current == line;
+    return count;
+}
+} // namespace
+
 std::vector<ServedRequest> FaultServer::Requests(const std::string& file) const
 {
     std::vector<ServedRequest> requests;
     std::string wanted = "/" + Url(file);
-    std::istringstream lines(ReadAll(m_dir + "\\requests.log"));
+    // The server logs a request once it has answered it, possibly after the client is done:
+    // wait (boundedly) until every request that arrived has been logged.
+    std::string log;
+    for (int i = 0; i < 250; ++i) {
+        size_t arrived = CountLines(ReadAll(m_dir + "\\arrivals.log"), wanted);
+        log = ReadAll(m_dir + "\\requests.log");
+        size_t answered = 0;
+        std::istringstream lines(log);
+        std::string line;
+        while (std::getline(lines, line))
+            answered += line.compare(0, wanted.size() + 1, wanted + "\t") == 0;
+        if (answered >= arrived)
+            break;
+        Sleep(20);
+    }
+    std::istringstream lines(log);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream fields(line);

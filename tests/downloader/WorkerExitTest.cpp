@@ -126,7 +126,7 @@ TEST(WorkerExitTest, QuittingDuringADownloadStopsTheWorkerPromptlyAndKeepsThePar
 
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ(1, result.quit);
-    EXPECT_LT(result.elapsedMs, 2000u);
+    EXPECT_LT(result.elapsedMs, 5000u);
     EXPECT_EQ(0, result.posted);
     long long kept = SizeOf(folder.File("big.bin.part"));
     EXPECT_GE(kept, 100000);
@@ -150,7 +150,7 @@ TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
 
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ(1, result.quit);
-    EXPECT_LT(result.elapsedMs, 4000u);
+    EXPECT_LT(result.elapsedMs, 5000u);
     EXPECT_EQ(0, result.posted);
     EXPECT_TRUE(Exists(folder.File("stalled.bin.part")));
     EXPECT_FALSE(Exists(folder.File("stalled.bin")));
