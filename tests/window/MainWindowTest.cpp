@@ -1,0 +1,214 @@
+// The launcher's main window as the player sees it: its size and shape, the controls over the
+// picture, the see-through labels, the bars' colours, the news view and the browser-mode value.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+#include <uxtheme.h>
+
+#include <memory>
+#include <string>
+
+#include "LauncherWindow.h"
+#include "WindowPump.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+const char kEmulationKey[] = "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+
+std::string ExeName() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    const char* slash = strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+struct Place {
+    int id;
+    RECT rect;
+};
+const Place kPlaces[] = {
+    {IDC_PLAY, {25, 462, 125, 488}},      {IDC_SIGNUP, {135, 462, 235, 488}},
+    {IDC_WEBSITE, {245, 462, 345, 488}},  {IDC_QUIT, {355, 462, 455, 488}},
+    {IDC_STATUS, {25, 496, 245, 514}},    {IDC_SPEED, {245, 496, 355, 514}},
+    {IDC_COUNT, {355, 496, 455, 514}},    {IDC_PROGRESS_FILE, {25, 518, 455, 530}},
+    {IDC_PROGRESS_TOTAL, {25, 536, 455, 548}}, {IDC_VERSION, {25, 560, 455, 580}},
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AfxEnableControlContainer(); // as the application does before its window opens
+        MovePointer(POINT{1200, 1000});
+        m_backdrop.reset(new CBackdrop);
+        PumpPending();
+        m_dlg.reset(new CLauncherLookDlg);
+        ASSERT_TRUE(m_dlg->Create(IDD_LAUNCHER, NULL));
+        m_dlg->ShowWindow(SW_SHOW);
+        m_dlg->UpdateWindow();
+        PumpPending(m_dlg->GetSafeHwnd());
+        m_picture = ReadBitmap(m_dlg->m_picture.GetBitmap());
+        ASSERT_EQ(480, m_picture.width);
+    }
+    void TearDown() override {
+        if (m_dlg && m_dlg->GetSafeHwnd())
+            m_dlg->DestroyWindow();
+        PumpPending();
+        m_dlg.reset();
+        m_backdrop.reset();
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(m_dlg->GetSafeHwnd(), id); }
+    Pixels Screen() {
+        PumpPending(m_dlg->GetSafeHwnd());
+        return CaptureWindow(m_dlg->GetSafeHwnd());
+    }
+
+    std::unique_ptr<CBackdrop> m_backdrop;
+    std::unique_ptr<CLauncherLookDlg> m_dlg;
+    Pixels m_picture;
+};
+
+TEST_F(MainWindowTest, IsThePictureSizeWithRoundedCornersAndCentred) {
+    CRect window;
+    m_dlg->GetWindowRect(&window);
+    EXPECT_EQ(480, window.Width());
+    EXPECT_EQ(600, window.Height());
+    EXPECT_NEAR((GetSystemMetrics(SM_CXSCREEN) - 480) / 2, window.left, 1);
+
+    HRGN hRgn = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(ERROR, GetWindowRgn(m_dlg->GetSafeHwnd(), hRgn));
+    RECT box;
+    GetRgnBox(hRgn, &box);
+    // The system's rounded region leaves out the last column and row.
+    EXPECT_EQ(CRect(0, 0, 479, 599), CRect(box));
+    for (POINT corner : {POINT{0, 0}, POINT{479, 0}, POINT{0, 599}, POINT{479, 599}, POINT{1, 1}})
+        EXPECT_FALSE(PtInRegion(hRgn, corner.x, corner.y)) << corner.x << "," << corner.y;
+    for (POINT inside : {POINT{10, 0}, POINT{0, 10}, POINT{240, 300}, POINT{469, 598}, POINT{5, 5}})
+        EXPECT_TRUE(PtInRegion(hRgn, inside.x, inside.y)) << inside.x << "," << inside.y;
+    DeleteObject(hRgn);
+
+    // On screen: the backdrop at the cut corners, the picture just beside them.
+    Pixels screen = Screen();
+    WritePng(screen, BuildPath("tests/window/main_window.png"));
+    EXPECT_EQ(CBackdrop::kColor, screen.At(0, 0));
+    EXPECT_EQ(CBackdrop::kColor, screen.At(479, 599));
+    EXPECT_EQ(m_picture.At(12, 1), screen.At(12, 1));
+    EXPECT_EQ(m_picture.At(240, 20), screen.At(240, 20));
+    EXPECT_EQ(m_picture.At(470, 590), screen.At(470, 590));
+}
+
+TEST_F(MainWindowTest, ControlsStandAtTheirPixelRectanglesAndPlayIsHidden) {
+    for (const Place& place : kPlaces) {
+        HWND hItem = Item(place.id);
+        ASSERT_NE(nullptr, hItem) << place.id;
+        EXPECT_EQ(CRect(place.rect), CRect(PlaceInParent(hItem))) << "control " << place.id;
+        EXPECT_EQ(place.id != IDC_PLAY, IsWindowVisible(hItem) != FALSE) << "control " << place.id;
+    }
+    // Nothing of PLAY shows: the picture is there.
+    Pixels screen = Screen();
+    const RECT play = kPlaces[0].rect;
+    EXPECT_EQ(100 * 26, CountEqual(screen, m_picture, play));
+
+    // The buttons wear their captions and font.
+    char text[32] = "";
+    ::GetWindowTextA(Item(IDC_QUIT), text, sizeof text);
+    EXPECT_TRUE(strcmp(text, "QUIT") == 0 || strcmp(text, "QUITTER") == 0) << text;
+    EXPECT_EQ((WPARAM)m_dlg->m_font.GetSafeHandle(), (WPARAM)::SendMessageA(Item(IDC_QUIT), WM_GETFONT, 0, 0));
+    EXPECT_NE(nullptr, m_dlg->m_font.GetSafeHandle());
+}
+
+TEST_F(MainWindowTest, EmptyLabelsShowExactlyThePictureUnderThem) {
+    Pixels screen = Screen();
+    for (int id : {IDC_SPEED, IDC_COUNT, IDC_STATUS}) {
+        RECT rect = PlaceInParent(Item(id));
+        int area = (rect.right - rect.left) * (rect.bottom - rect.top);
+        EXPECT_EQ(area, CountEqual(screen, m_picture, rect)) << "label " << id;
+    }
+}
+
+TEST_F(MainWindowTest, LabelTextIsPrintedOnThePictureWithoutABox) {
+    m_dlg->m_lblStatus.SetCaption("Checking for updates...");
+    m_dlg->m_lblCount.SetCaption("3 / 12");
+    Pixels screen = Screen();
+    WritePng(screen, BuildPath("tests/window/main_window_labels.png"));
+    for (int id : {IDC_STATUS, IDC_COUNT}) {
+        RECT rect = PlaceInParent(Item(id));
+        int area = (rect.right - rect.left) * (rect.bottom - rect.top);
+        int picture = CountEqual(screen, m_picture, rect);
+        int white = CountColor(screen, rect, RGB(255, 255, 255));
+        EXPECT_GT(white, 5) << "label " << id << ": no white text";
+        EXPECT_GT(picture, area / 2) << "label " << id << ": the picture does not show around the text";
+        EXPECT_EQ(0, CountColor(screen, rect, GetSysColor(COLOR_BTNFACE)) -
+                         CountColor(m_picture, rect, GetSysColor(COLOR_BTNFACE)))
+            << "label " << id << ": its own background shows";
+    }
+}
+
+TEST_F(MainWindowTest, ButtonsStandOnThePictureWithTheirFaces) {
+    Pixels screen = Screen();
+    for (int id : {IDC_SIGNUP, IDC_WEBSITE, IDC_QUIT}) {
+        RECT rect = PlaceInParent(Item(id));
+        // The magenta corners of the face let the picture through.
+        EXPECT_EQ(m_picture.At(rect.left, rect.top), screen.At(rect.left, rect.top)) << id;
+        EXPECT_EQ(m_picture.At(rect.right - 1, rect.bottom - 1), screen.At(rect.right - 1, rect.bottom - 1)) << id;
+        EXPECT_EQ(0, CountColor(screen, rect, RGB(255, 0, 255))) << id;
+        // Elsewhere the face covers the picture.
+        int area = (rect.right - rect.left) * (rect.bottom - rect.top);
+        EXPECT_LT(CountEqual(screen, m_picture, rect), area / 4) << id;
+        // The caption in the normal text colour.
+        EXPECT_GT(CountColor(screen, rect, RGB(240, 222, 160)), 10) << id;
+    }
+}
+
+TEST_F(MainWindowTest, BarsTakeTheirColours) {
+    // Without the visual-style controls in the manifest the bars are classic on Windows; Wine draws
+    // them with its theme whatever the manifest says, which ignores the colours. Look at them classic.
+    for (int id : {IDC_PROGRESS_TOTAL, IDC_PROGRESS_FILE})
+        if (GetWindowTheme(Item(id)))
+            SetWindowTheme(Item(id), L" ", L" ");
+    m_dlg->m_progressTotal.SetPos(50);
+    m_dlg->m_progressFile.SetPos(0);
+    Pixels screen = Screen();
+    RECT total = PlaceInParent(Item(IDC_PROGRESS_TOTAL));
+    RECT file = PlaceInParent(Item(IDC_PROGRESS_FILE));
+    int midTotal = (total.top + total.bottom) / 2;
+    EXPECT_EQ(RGB(214, 178, 92), screen.At(total.left + 20, midTotal));
+    EXPECT_EQ(RGB(20, 24, 20), screen.At(total.right - 20, midTotal));
+    EXPECT_EQ(RGB(20, 24, 20), screen.At((file.left + file.right) / 2, (file.top + file.bottom) / 2));
+    m_dlg->m_progressFile.SetPos(100);
+    screen = Screen();
+    EXPECT_EQ(RGB(120, 170, 80), screen.At(file.right - 20, (file.top + file.bottom) / 2));
+    EXPECT_EQ(100, m_dlg->m_progressFile.GetPos()) << "range 0 to 100";
+}
+
+TEST_F(MainWindowTest, NewsViewFillsThePanelWhenTheBrowserExists) {
+    HWND hNews = Item(IDC_NEWS_VIEW);
+    if (!hNews)
+        GTEST_SKIP() << "no WebBrowser control here: the window goes without news";
+    EXPECT_EQ(CRect(26, 238, 454, 446), CRect(PlaceInParent(hNews)));
+    EXPECT_TRUE(IsWindowVisible(hNews));
+    EXPECT_EQ(hNews, m_dlg->m_wndBrowser.GetSafeHwnd());
+    EXPECT_NE(nullptr, m_dlg->m_wndBrowser.GetControlUnknown());
+}
+
+TEST_F(MainWindowTest, BrowserModeValueIsOverwrittenOnEveryOpening) {
+    m_dlg->DestroyWindow();
+    DWORD stale = 7000;
+    ASSERT_EQ(ERROR_SUCCESS, SHSetValueA(HKEY_CURRENT_USER, kEmulationKey, ExeName().c_str(), REG_DWORD, &stale,
+                                         sizeof stale));
+    m_dlg.reset(new CLauncherLookDlg);
+    ASSERT_TRUE(m_dlg->Create(IDD_LAUNCHER, NULL));
+    DWORD type = 0, value = 0, size = sizeof value;
+    ASSERT_EQ(ERROR_SUCCESS, SHGetValueA(HKEY_CURRENT_USER, kEmulationKey, ExeName().c_str(), &type, &value, &size));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    EXPECT_EQ(11001u, value);
+    EXPECT_EQ(4u, size);
+}
+
+TEST_F(MainWindowTest, MinimisedWindowDragsItsIcon) {
+    EXPECT_EQ((LRESULT)m_dlg->m_hIcon, m_dlg->SendMessage(WM_QUERYDRAGICON));
+    EXPECT_NE(nullptr, m_dlg->m_hIcon);
+}
+
+} // namespace
