@@ -30,8 +30,10 @@ std::map<HWND, std::unique_ptr<CWnd>>& Temporary() {
     return temp;
 }
 
-// The message each thread is handling now (for Default and reflection).
+// The message each thread is handling now (for Default and reflection), and how many window
+// procedures of the thread are running (a nested loop must not free what a handler still uses).
 thread_local MSG t_msgCur;
+thread_local int t_nDispatchDepth;
 
 // Window creation hook state.
 thread_local CWnd* t_pWndInit;
@@ -80,6 +82,8 @@ void AfxInitCommonControls() {
 }
 
 void AfxDeleteTempMap() {
+    if (t_nDispatchDepth > 0)
+        return;
     auto& temp = Temporary();
     for (auto& entry : temp)
         entry.second->m_hWnd = NULL;
@@ -103,6 +107,7 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
     t_msgCur.wParam = wParam;
     t_msgCur.lParam = lParam;
     LRESULT result = 0;
+    ++t_nDispatchDepth;
     try {
         result = pWnd->WindowProc(message, wParam, lParam);
     } catch (CException* e) {
@@ -114,6 +119,7 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
         AfxMessageBox(text, MB_ICONEXCLAMATION);
         result = message == WM_CREATE ? -1 : 0;
     }
+    --t_nDispatchDepth;
     if (message == WM_NCDESTROY && pWnd->m_hWnd == hWnd)
         pWnd->OnFinalNcDestroy();
     t_msgCur = saved;

@@ -210,7 +210,8 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
 // Offers a message taken from the queue to the PreTranslateMessage of its window's object, then of
 // the objects of the windows that contain it; TRUE when one of them consumed it.
 BOOL AfxPreTranslateMessage(MSG* pMsg);
-// Frees the temporary window objects of this thread (the message loops call it when idle).
+// Frees the temporary window objects of this thread (the message loops call it when idle); does
+// nothing while a window procedure of this thread runs, as in a dialog run from a handler.
 void AfxDeleteTempMap();
 // Loads the common controls (progress bars, tooltips) once, before dialogs that hold them are made.
 void AfxInitCommonControls();

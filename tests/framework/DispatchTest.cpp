@@ -203,3 +203,64 @@ TEST(Dispatch, WindowTextThroughCString) {
     wnd.GetWindowText(text);
     EXPECT_TRUE(text.IsEmpty());
 }
+
+namespace {
+
+// Looks a window up as a temporary inside a handler, then lets an idle loop pass.
+class CTempUser : public CWnd {
+public:
+    HWND hWndOther = NULL;
+    bool sameObjectAfterIdle = false;
+    bool handleIntact = false;
+
+protected:
+    afx_msg LRESULT OnUse(WPARAM, LPARAM) {
+        CWnd* pOther = CWnd::FromHandle(hWndOther);
+        AfxDeleteTempMap(); // what a nested loop's idle time does
+        sameObjectAfterIdle = CWnd::FromHandle(hWndOther) == pOther;
+        handleIntact = pOther->m_hWnd == hWndOther;
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTempUser, CWnd)
+    ON_MESSAGE(WM_APP + 40, OnUse)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(Dispatch, TemporariesSurviveWhileAHandlerRuns) {
+    HWND hWndOther = CreateRawWindow();
+    CTempUser user;
+    ASSERT_TRUE(user.CreateEx(0, NULL, "user", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, NULL, NULL));
+    user.hWndOther = hWndOther;
+    user.SendMessage(WM_APP + 40);
+    EXPECT_TRUE(user.sameObjectAfterIdle);
+    EXPECT_TRUE(user.handleIntact);
+    DestroyWindow(hWndOther);
+}
+
+TEST(Dispatch, ToolTipOfAControl) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, NULL, "parent", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, NULL, NULL));
+    CButton button;
+    ASSERT_TRUE(button.Create("b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(5, 5, 60, 30), &parent, 9));
+    CToolTipCtrl tip;
+    ASSERT_TRUE(tip.Create(&button, 0));
+    char cls[64] = "";
+    GetClassNameA(tip.m_hWnd, cls, sizeof(cls));
+    EXPECT_STREQ(cls, TOOLTIPS_CLASSA);
+    EXPECT_EQ(::GetWindow(tip.m_hWnd, GW_OWNER), parent.m_hWnd); // a control's popups belong to its window
+    tip.Activate(FALSE);
+    tip.SetMaxTipWidth(400);
+    EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 400);
+    MSG msg = {button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3), 0, {0, 0}};
+    tip.RelayEvent(&msg); // no tool, not active: nothing shows
+    EXPECT_FALSE(tip.IsWindowVisible());
+    HWND hWndTip = tip.m_hWnd;
+    parent.DestroyWindow(); // owned popups go with their owner, and their objects let go
+    EXPECT_FALSE(IsWindow(hWndTip));
+    EXPECT_EQ(tip.m_hWnd, (HWND)NULL);
+    EXPECT_EQ(button.m_hWnd, (HWND)NULL);
+}
