@@ -11,8 +11,10 @@ char g_szEmptyCmdLine[1];
 CWinApp* AfxGetAppIfAny() { return g_pApp; }
 
 CWinApp* AfxGetApp() {
-    if (g_pApp == NULL && g_pStandIn == NULL)
+    if (g_pApp == NULL && g_pStandIn == NULL) {
         g_pStandIn = new CWinApp; // never freed: code may call AfxGetApp during static destruction
+        g_pApp = NULL;            // a real application object made later takes over
+    }
     return g_pApp ? g_pApp : g_pStandIn;
 }
 
@@ -53,6 +55,8 @@ CWinApp::CWinApp(LPCTSTR lpszAppName)
 CWinApp::~CWinApp() {
     if (g_pApp == this)
         g_pApp = NULL;
+    if (g_pStandIn == this)
+        g_pStandIn = NULL;
 }
 
 BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
