@@ -1,5 +1,13 @@
 #include "LauncherWindow.h"
 
+const ControlPlace kPlaces[10] = {
+    {IDC_PLAY, {25, 462, 125, 488}},      {IDC_SIGNUP, {135, 462, 235, 488}},
+    {IDC_WEBSITE, {245, 462, 345, 488}},  {IDC_QUIT, {355, 462, 455, 488}},
+    {IDC_STATUS, {25, 496, 245, 514}},    {IDC_SPEED, {245, 496, 355, 514}},
+    {IDC_COUNT, {355, 496, 455, 514}},    {IDC_PROGRESS_FILE, {25, 518, 455, 530}},
+    {IDC_PROGRESS_TOTAL, {25, 536, 455, 548}}, {IDC_VERSION, {25, 560, 455, 580}},
+};
+
 namespace {
 
 LRESULT CALLBACK BackdropProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -24,6 +24,13 @@ protected:
     }
 };
 
+// Where the window's template controls stand once it is laid out, in client pixels.
+struct ControlPlace {
+    int id;
+    RECT rect;
+};
+extern const ControlPlace kPlaces[10];
+
 // A full-screen window of one colour behind the tested window: what shows through its cut corners.
 class CBackdrop {
 public:

@@ -23,18 +23,6 @@ std::string ExeName() {
     return slash ? slash + 1 : path;
 }
 
-struct Place {
-    int id;
-    RECT rect;
-};
-const Place kPlaces[] = {
-    {IDC_PLAY, {25, 462, 125, 488}},      {IDC_SIGNUP, {135, 462, 235, 488}},
-    {IDC_WEBSITE, {245, 462, 345, 488}},  {IDC_QUIT, {355, 462, 455, 488}},
-    {IDC_STATUS, {25, 496, 245, 514}},    {IDC_SPEED, {245, 496, 355, 514}},
-    {IDC_COUNT, {355, 496, 455, 514}},    {IDC_PROGRESS_FILE, {25, 518, 455, 530}},
-    {IDC_PROGRESS_TOTAL, {25, 536, 455, 548}}, {IDC_VERSION, {25, 560, 455, 580}},
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -99,7 +87,7 @@ TEST_F(MainWindowTest, IsThePictureSizeWithRoundedCornersAndCentred) {
 }
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPixelRectanglesAndPlayIsHidden) {
-    for (const Place& place : kPlaces) {
+    for (const ControlPlace& place : kPlaces) {
         HWND hItem = Item(place.id);
         ASSERT_NE(nullptr, hItem) << place.id;
         EXPECT_EQ(CRect(place.rect), CRect(PlaceInParent(hItem))) << "control " << place.id;

@@ -1,0 +1,150 @@
+// The main window under real input: dragged from any point of its picture or from a label but not
+// from a button, and its modal run ended by Escape or by QUIT.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "LauncherWindow.h"
+#include "WindowPump.h"
+#include "support/WaitRecorder.h"
+
+namespace {
+
+// Real input needs a little time to travel through the display server between steps.
+void InputStep() { Sleep(30); }
+
+void Drag(POINT from, int dx, int dy) {
+    MovePointer(from);
+    InputStep();
+    PressLeft();
+    InputStep();
+    for (int i = 1; i <= 4; ++i) {
+        MovePointer(POINT{from.x + dx * i / 4, from.y + dy * i / 4});
+        InputStep();
+    }
+    ReleaseLeft();
+    InputStep();
+}
+
+class DragTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MovePointer(POINT{1200, 1000});
+        m_dlg.reset(new CLauncherLookDlg);
+        ASSERT_TRUE(m_dlg->Create(IDD_LAUNCHER, NULL));
+        m_dlg->ShowWindow(SW_SHOW);
+        m_dlg->SetForegroundWindow();
+        PumpPending(m_dlg->GetSafeHwnd());
+    }
+    void TearDown() override {
+        if (m_dlg->GetSafeHwnd())
+            m_dlg->DestroyWindow();
+        PumpPending();
+    }
+
+    CRect Place() const {
+        CRect rc;
+        m_dlg->GetWindowRect(&rc);
+        return rc;
+    }
+
+    // Drags on another thread while this one runs the window's messages (the system's move loop
+    // runs inside them); true when the window ended up moved by (dx, dy).
+    bool DragAndSee(POINT clientFrom, int dx, int dy) {
+        const CRect before = Place();
+        const POINT from = ClientPointOnScreen(m_dlg->GetSafeHwnd(), clientFrom.x, clientFrom.y);
+        std::atomic<bool> done(false);
+        std::thread input([&] {
+            Drag(from, dx, dy);
+            done = true;
+        });
+        PumpUntil([&] { return done.load(); }, 5000, m_dlg->GetSafeHwnd());
+        input.join();
+        PumpPending(m_dlg->GetSafeHwnd());
+        const CRect after = Place();
+        return after.left - before.left == dx && after.top - before.top == dy && after.Width() == before.Width();
+    }
+
+    std::unique_ptr<CLauncherLookDlg> m_dlg;
+};
+
+TEST_F(DragTest, EveryPointOfTheWindowIsItsCaption) {
+    for (POINT screenPoint : {POINT{0, 0}, POINT{-5000, 7000}, POINT{640, 512}})
+        EXPECT_EQ(HTCAPTION, m_dlg->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(screenPoint.x, screenPoint.y)));
+}
+
+TEST_F(DragTest, DraggedFromThePictureAndFromALabel) {
+    EXPECT_TRUE(DragAndSee(POINT{240, 100}, 40, 30)) << "dragging the picture did not move the window";
+    EXPECT_TRUE(DragAndSee(POINT{60, 505}, -30, -20)) << "dragging the status label did not move the window";
+}
+
+TEST_F(DragTest, PressingAButtonDoesNotMoveTheWindow) {
+    // QUIT is harmless here: the quit message does not end a modeless window.
+    EXPECT_FALSE(DragAndSee(POINT{405, 475}, 40, 30));
+    EXPECT_FALSE(m_dlg->m_bQuit) << "released outside the button: no click";
+}
+
+// Runs the window modally as the application does, with `act` given its handle once it is laid out
+// (on another thread). A run that is still going after 10 s is ended by force and reported.
+struct ModalOutcome {
+    INT_PTR result;
+    bool forced;
+};
+ModalOutcome RunModal(CLauncherLookDlg& dlg, const std::function<void(HWND)>& act) {
+    std::atomic<bool> ended(false), forced(false);
+    const DWORD uiThread = GetCurrentThreadId();
+    std::thread driver([&] {
+        const DWORD start = GetTickCount();
+        while (!dlg.m_hWndReady && GetTickCount() - start < 5000)
+            Sleep(10);
+        if (dlg.m_hWndReady) {
+            Sleep(200); // let the window settle on screen before input reaches it
+            act(dlg.m_hWndReady);
+        }
+        while (!ended && GetTickCount() - start < 10000)
+            Sleep(10);
+        if (!ended) {
+            forced = true;
+            PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
+        }
+    });
+    INT_PTR result = dlg.DoModal();
+    ended = true;
+    driver.join();
+    return ModalOutcome{result, forced.load()};
+}
+
+TEST(ModalRunTest, EscapeDoesWhatQuitDoes) {
+    testsupport::WaitRecorder waits;
+    CLauncherLookDlg dlg;
+    ModalOutcome outcome = RunModal(dlg, [](HWND) { TapKey(VK_ESCAPE); });
+    EXPECT_FALSE(outcome.forced) << "Escape did not end the run";
+    EXPECT_EQ(1, dlg.m_bQuit);
+    EXPECT_EQ(1u, waits.CountOf(100)) << "the 100 ms pause before quitting";
+    EXPECT_EQ(nullptr, dlg.m_pUpdater) << "the window's destruction deletes the worker object";
+    EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
+}
+
+TEST(ModalRunTest, QuitButtonEndsTheRun) {
+    testsupport::WaitRecorder waits;
+    CLauncherLookDlg dlg;
+    ModalOutcome outcome = RunModal(dlg, [](HWND hWnd) {
+        RECT quit;
+        GetWindowRect(GetDlgItem(hWnd, IDC_QUIT), &quit);
+        MovePointer(POINT{(quit.left + quit.right) / 2, (quit.top + quit.bottom) / 2});
+        InputStep();
+        PressLeft();
+        InputStep();
+        ReleaseLeft();
+    });
+    EXPECT_FALSE(outcome.forced) << "QUIT did not end the run";
+    EXPECT_EQ(1, dlg.m_bQuit);
+    EXPECT_EQ(1u, waits.CountOf(100));
+    EXPECT_EQ(nullptr, dlg.m_pUpdater);
+    EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
+}
+
+} // namespace
