@@ -27,6 +27,7 @@ protected:
     std::string m_waitLog;
 
 private:
+    std::string m_oldThemeActive;
     std::unique_ptr<e2e::ScopedEnv> m_waitLogEnv;
     std::unique_ptr<e2e::ScopedEnv> m_divisorEnv;
 };
