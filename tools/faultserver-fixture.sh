@@ -74,10 +74,11 @@ start() {
     : > "$dir/arrivals.log"
     python3 "$tools/faultserver.py" --host 127.0.0.2 --port 443 \
         --cert "$dir/server.pem" --key "$dir/server.key" \
-        --root "$dir/www" --state "$dir" --pidfile "$pidfile" \
+        --root "$dir/www" --state "$dir" --pidfile "$pidfile" --bind-wait 120 \
         < /dev/null > "$dir/server.log" 2>&1 &
+    server=$!
     i=0
-    while [ -z "$(running_pid)" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+    while [ -z "$(running_pid)" ] && [ $i -lt 1300 ] && kill -0 $server 2>/dev/null; do sleep 0.1; i=$((i + 1)); done
     [ -n "$(running_pid)" ] || { cat "$dir/server.log" >&2; echo "$0: the fault server did not start" >&2; exit 1; }
     echo "fault server $(running_pid) on https://127.0.0.2:443 serving $dir/www"
 }

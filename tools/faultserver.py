@@ -27,6 +27,7 @@ and its path to <state>/arrivals.log as soon as it arrives, so that a reader can
 request it caused has been logged.
 """
 import argparse
+import errno
 import http.server
 import os
 import signal
@@ -215,12 +216,22 @@ def main():
     parser.add_argument("--root", required=True, help="folder whose files are served")
     parser.add_argument("--state", required=True, help="folder of rules/ and requests.log")
     parser.add_argument("--pidfile")
+    parser.add_argument("--bind-wait", type=float, default=0, help="seconds to wait for a busy address")
     options = parser.parse_args()
 
     os.makedirs(options.root, exist_ok=True)
     os.makedirs(os.path.join(options.state, "rules"), exist_ok=True)
 
-    server = Server((options.host, options.port), Handler)
+    # Another test run on this machine may still hold the address for a while.
+    deadline = time.monotonic() + options.bind_wait
+    while True:
+        try:
+            server = Server((options.host, options.port), Handler)
+            break
+        except OSError as error:
+            if error.errno != errno.EADDRINUSE or time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(options.cert, options.key)
     server.socket = context.wrap_socket(server.socket, server_side=True)
