@@ -1,0 +1,219 @@
+#include "installer/InstallDlg.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <mbstring.h>
+
+#include "engine/Language.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kGameName[] = "Velmora World";
+const double kDefaultRequiredBytes = 2.9e9;
+
+LPCSTR Text(LPCSTR french, LPCSTR english) { return g_bFrench ? french : english; }
+
+void Warn(LPCSTR french, LPCSTR english) { AfxMessageBox(Text(french, english), MB_OK | MB_ICONEXCLAMATION); }
+
+// The system folders that need administrator rights; a folder equal to one of them or below it is refused.
+bool IsInSystemFolder(const CString& folder) {
+    static const int kFolders[] = {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS};
+    for (int csidl : kFolders) {
+        char system[MAX_PATH] = "";
+        if (FAILED(SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, system)))
+            continue;
+        size_t length = strlen(system);
+        if (length <= 3)
+            continue;
+        LPCSTR path = folder;
+        if (strlen(path) >= length && _strnicmp(path, system, length) == 0 &&
+            (path[length] == '\0' || path[length] == '\\'))
+            return true;
+    }
+    return false;
+}
+
+// Creates the folder with its missing parents and proves a file can be written in it.
+bool CanWriteIn(const CString& folder) {
+    int result = SHCreateDirectoryExA(NULL, folder, NULL);
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_EXISTS && result != ERROR_ALREADY_EXISTS)
+        return false;
+    CString probe;
+    probe.Format("%s\\ecriture.tmp", (LPCSTR)folder);
+    HANDLE hFile = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(hFile);
+    return true;
+}
+
+// The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
+int LastBackslash(LPCSTR path) {
+    const unsigned char* start = reinterpret_cast<const unsigned char*>(path);
+    const unsigned char* found = _mbsrchr(start, '\\');
+    return found ? (int)(found - start) : -1;
+}
+
+double FreeBytesOf(LPCSTR path) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(path, &available, NULL, NULL))
+        return -1;
+    return (double)available.QuadPart;
+}
+
+} // namespace
+
+CString FormatGigabytes(double bytes) {
+    CString text;
+    text.Format("%.1f %s", bytes / 1073741824.0, Text("Go", "GB"));
+    if (g_bFrench)
+        text.Replace('.', ',');
+    return text;
+}
+
+double GetFreeDiskSpace(CString folder) {
+    double bytes = FreeBytesOf(folder);
+    if (bytes >= 0)
+        return bytes;
+    CString path = folder;
+    for (;;) {
+        int cut = LastBackslash(path);
+        if (cut <= 0)
+            return -1;
+        path = path.Left(cut);
+        bool root = path.GetLength() == 2 && path[1] == ':';
+        if (root)
+            path += '\\';
+        bytes = FreeBytesOf(path);
+        if (bytes >= 0)
+            return bytes;
+        if (root) // the drive itself does not answer: it does not exist or is not ready
+            return -1;
+    }
+}
+
+CString InstallFolderFromPicked(const char* pickedPath) {
+    CString folder = pickedPath ? pickedPath : "";
+    folder.TrimRight('\\');
+    int cut = LastBackslash(folder);
+    CString last = cut >= 0 ? folder.Mid(cut + 1) : folder;
+    if (_mbsicmp(reinterpret_cast<const unsigned char*>((LPCSTR)last),
+                 reinterpret_cast<const unsigned char*>(kGameName)) != 0) {
+        folder += '\\';
+        folder += kGameName;
+    }
+    return folder;
+}
+
+CInstallDlg::CInstallDlg() : CDialog(IDD_INSTALL, NULL), m_dRequiredBytes(kDefaultRequiredBytes) {}
+
+CInstallDlg::~CInstallDlg() {}
+
+BEGIN_MESSAGE_MAP(CInstallDlg, CDialog)
+    ON_BN_CLICKED(IDC_INSTALL_BROWSE, OnBrowse)
+    ON_EN_CHANGE(IDC_INSTALL_FOLDER, OnChangeFolder)
+END_MESSAGE_MAP()
+
+BOOL CInstallDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    SetWindowText(kGameName);
+    HICON hIcon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_LAUNCHER));
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)hIcon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
+
+    SetDlgItemText(IDC_INSTALL_PROMPT,
+                   Text("Où installer Velmora World ? Le jeu sera téléchargé dans ce dossier et un raccourci "
+                        "sera créé sur le Bureau.",
+                        "Where should Velmora World be installed? The game will be downloaded into this folder "
+                        "and a shortcut will be created on the Desktop."));
+    SetDlgItemText(IDC_INSTALL_BROWSE, Text("Parcourir...", "Browse..."));
+    SetDlgItemText(IDOK, Text("Installer", "Install"));
+    SetDlgItemText(IDCANCEL, Text("Annuler", "Cancel"));
+
+    char base[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, base)))
+        lstrcpynA(base, "C:\\Jeux", sizeof(base));
+    m_strFolder.Format("%s\\%s", base, kGameName);
+
+    // A blocking network call: the dialog is not shown yet.
+    BeginWaitCursor();
+    m_dRequiredBytes = FetchRequiredSpace();
+    EndWaitCursor();
+
+    SetDlgItemText(IDC_INSTALL_FOLDER, m_strFolder);
+    UpdateSpaceInfo();
+    return TRUE;
+}
+
+void CInstallDlg::OnChangeFolder() {
+    GetDlgItemText(IDC_INSTALL_FOLDER, m_strFolder);
+    UpdateSpaceInfo();
+}
+
+void CInstallDlg::UpdateSpaceInfo() {
+    double freeBytes = GetFreeDiskSpace(m_strFolder);
+    CString available = freeBytes < 0 ? CString("?") : FormatGigabytes(freeBytes);
+    CString required = FormatGigabytes(m_dRequiredBytes);
+    CString line;
+    line.Format(Text("Espace nécessaire : %s    -    disponible : %s", "Required space: %s    -    available: %s"),
+                (LPCSTR)required, (LPCSTR)available);
+    SetDlgItemText(IDC_INSTALL_SPACE, line);
+}
+
+void CInstallDlg::OnOK() {
+    GetDlgItemText(IDC_INSTALL_FOLDER, m_strFolder);
+    m_strFolder.TrimRight();
+    m_strFolder.TrimLeft();
+    m_strFolder.TrimRight('\\');
+
+    char full[MAX_PATH] = "";
+    DWORD length = 0;
+    if (m_strFolder.IsEmpty() || PathIsRelativeA(m_strFolder) ||
+        (length = GetFullPathNameA(m_strFolder, sizeof(full), full, NULL)) == 0) {
+        Warn("Indiquez un dossier complet, par exemple C:\\Jeux\\Velmora World.",
+             "Enter a full folder path, for example C:\\Games\\Velmora World.");
+        return;
+    }
+    if (length >= sizeof(full) || length > 190) {
+        Warn("Chemin trop long : choisissez un dossier plus court (ex. C:\\Jeux\\Velmora World).",
+             "Path too long: choose a shorter folder (e.g. C:\\Games\\Velmora World).");
+        return;
+    }
+    m_strFolder = full;
+
+    if (IsInSystemFolder(m_strFolder)) {
+        Warn("Program Files et Windows demandent des droits administrateur : choisissez un autre dossier.",
+             "Program Files and Windows require administrator rights: choose another folder.");
+        return;
+    }
+    double freeBytes = GetFreeDiskSpace(m_strFolder);
+    if (freeBytes >= 0 && freeBytes < m_dRequiredBytes) {
+        Warn("Espace disque insuffisant sur ce disque.", "Not enough disk space on this drive.");
+        return;
+    }
+    if (!CanWriteIn(m_strFolder)) {
+        Warn("Impossible d'écrire dans ce dossier : choisissez-en un autre.",
+             "Cannot write to this folder: choose another one.");
+        return;
+    }
+    CDialog::OnOK();
+}
+
+void CInstallDlg::OnBrowse() {
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+
+    BROWSEINFOA info = {};
+    info.hwndOwner = m_hWnd;
+    info.lpszTitle = Text("Dossier où installer le jeu", "Folder to install the game in");
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    LPITEMIDLIST pidl = SHBrowseForFolderA(&info);
+    if (pidl == NULL)
+        return;
+
+    char picked[MAX_PATH] = "";
+    if (SHGetPathFromIDListA(pidl, picked))
+        SetDlgItemText(IDC_INSTALL_FOLDER, InstallFolderFromPicked(picked));
+    CoTaskMemFree(pidl);
+}

@@ -1,0 +1,170 @@
+// The install end to end with real processes: a downloaded copy of the launcher (a stand-in program
+// that runs the same start-up steps) installs itself and hands over to the installed copy.
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "installer/Installer.h"
+#include "res/resource.h"
+#include "tests/installer/DialogDriver.h"
+#include "tests/installer/InstallTestKit.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestPaths.h"
+
+using namespace installtest;
+using testsupport::FileExists;
+using testsupport::ReadWholeFile;
+using testsupport::ScratchDir;
+
+namespace {
+
+const DWORD kProcessWaitMs = 60000;
+
+class InstallFlow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PublishVersionFile("V.1.0\n\n200000000\n");
+        RemoveShortcuts();
+        m_scratch = ScratchDir();
+        m_report = m_scratch + "\\report.txt";
+        m_mutexName = "VelmoraWorldPatcher-test-" + std::to_string(GetCurrentProcessId());
+        SetEnvironmentVariableA("VELMORA_STANDIN_REPORT", m_report.c_str());
+        SetEnvironmentVariableA("VELMORA_STANDIN_MUTEX", m_mutexName.c_str());
+        SetEnvironmentVariableA("VELMORA_STANDIN_PAUSE_DIVISOR", "5");
+        m_standIn = ReadWholeFile(testsupport::WindowsPath(STANDIN_EXE));
+        ASSERT_GT(m_standIn.size(), 10000u);
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("VELMORA_STANDIN_REPORT", NULL);
+        SetEnvironmentVariableA("VELMORA_STANDIN_MUTEX", NULL);
+        SetEnvironmentVariableA("VELMORA_STANDIN_PAUSE_DIVISOR", NULL);
+        RemoveShortcuts();
+    }
+
+    // The stand-in as a user would have downloaded it.
+    std::string Download(const std::string& name) {
+        std::string path = testsupport::FreshFolder(m_scratch + "\\Downloads") + "\\" + name;
+        EXPECT_TRUE(testsupport::WriteWholeFile(path, m_standIn));
+        return path;
+    }
+
+    // The events that the process of this executable name reported.
+    std::vector<std::string> Events(const std::string& exeName) {
+        std::vector<std::string> events;
+        if (!FileExists(m_report))
+            return events;
+        std::istringstream lines(ReadWholeFile(m_report));
+        std::string line;
+        while (std::getline(lines, line))
+            if (line.compare(0, exeName.size() + 1, exeName + "\t") == 0)
+                events.push_back(line.substr(exeName.size() + 1));
+        return events;
+    }
+
+    bool Reported(const std::string& exeName, const std::string& event) {
+        for (const std::string& e : Events(exeName))
+            if (e == event)
+                return true;
+        return false;
+    }
+
+    // Waits until the process of that name has reported its last event.
+    bool WaitForEvent(const std::string& exeName, const std::string& event) {
+        DWORD start = GetTickCount();
+        while (!Reported(exeName, event)) {
+            if (GetTickCount() - start > kProcessWaitMs)
+                return false;
+            Sleep(50);
+        }
+        return true;
+    }
+
+    void ExpectShortcutsTo(const std::string& target, const std::string& folder) {
+        for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
+            ShortcutInfo info = ReadShortcut(link);
+            ASSERT_TRUE(info.loaded) << link;
+            EXPECT_EQ(Lower(info.target), Lower(target));
+            EXPECT_EQ(info.workingFolder, folder);
+            EXPECT_EQ(info.description, "Velmora World");
+            EXPECT_EQ(info.arguments, "");
+            EXPECT_EQ(Lower(info.iconPath), Lower(target));
+            EXPECT_EQ(info.iconIndex, 0);
+        }
+    }
+
+    std::string m_scratch, m_report, m_mutexName, m_standIn;
+};
+
+} // namespace
+
+TEST_F(InstallFlow, ADownloadedCopyInstallsItselfAndTheInstalledCopyDeletesIt) {
+    std::string downloaded = Download("VelmoraWorldSetup.exe");
+    std::string chosen = m_scratch + "\\Games\\Velmora World";
+    std::string installed = chosen + "\\Velmora World.exe";
+    ASSERT_TRUE(testsupport::WriteWholeFile(installed, "an older launcher"));
+
+    testsupport::ChildProcess first;
+    ASSERT_TRUE(first.Start("\"" + downloaded + "\"", m_scratch + "\\Downloads"));
+    HWND dialog = WaitForInstallDialog(first.Id());
+    ASSERT_NE(dialog, (HWND)NULL) << "the downloaded copy shows the install dialog";
+    TypeInto(dialog, IDC_INSTALL_FOLDER, chosen);
+    EXPECT_EQ(PressOkAndReadWarning(dialog), "");
+    DWORD exitCode = 0;
+    ASSERT_TRUE(first.Wait(kProcessWaitMs, exitCode)) << "the first copy ends after the hand-over";
+
+    EXPECT_TRUE(Reported("VelmoraWorldSetup.exe", "RunInstaller 1, mutex closed"));
+    EXPECT_FALSE(Reported("VelmoraWorldSetup.exe", "main window"));
+    ASSERT_TRUE(WaitForEvent("Velmora World.exe", "main window")) << "the installed copy ran its start-up";
+
+    std::vector<std::string> second = Events("Velmora World.exe");
+    ASSERT_GE(second.size(), 3u);
+    EXPECT_EQ(second[0], "command line: \"" + installed + "\" /installe \"" + downloaded + "\"");
+    EXPECT_EQ(second[1], "current folder: " + chosen);
+    EXPECT_EQ(second[2], "mutex taken at attempt 1") << "the first copy let go of the mutex before the start";
+    EXPECT_TRUE(Reported("Velmora World.exe", "DeleteDownloadedCopy done"));
+    for (const std::string& event : second)
+        EXPECT_TRUE(event.compare(0, 11, "RunInstaller") != 0) << "the installed copy skips the installer";
+
+    EXPECT_EQ(ReadWholeFile(installed), m_standIn) << "the installed copy replaced the older one";
+    EXPECT_FALSE(FileExists(downloaded)) << "the installed copy deleted the downloaded one";
+    EXPECT_EQ(LogMessages(chosen), std::vector<std::string>{"INSTALLE, telecharge supprime : " + downloaded});
+    ExpectShortcutsTo(installed, chosen);
+}
+
+TEST_F(InstallFlow, TheHandOverClosesTheMutexBeforeStartingTheInstalledCopy) {
+    // This process plays the first copy and keeps running: a mutex handle left open would be seen.
+    std::string downloaded = Download("Setup.exe");
+    std::string chosen = m_scratch + "\\Chosen";
+    HANDLE mutex = CreateMutexA(NULL, FALSE, m_mutexName.c_str());
+    ASSERT_NE(mutex, (HANDLE)NULL);
+    HANDLE original = mutex;
+
+    InstallResult result = INSTALL_CONTINUE;
+    DriveInstallDialog([&] { result = RunInstaller(downloaded.c_str(), &mutex); },
+                       [&](HWND dialog) {
+                           SetItemText(dialog, IDC_INSTALL_FOLDER, chosen);
+                           EXPECT_EQ(PressOkAndReadWarning(dialog), "");
+                       });
+    EXPECT_EQ(result, INSTALL_EXIT);
+    EXPECT_EQ(mutex, (HANDLE)NULL);
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(original, &flags)) << "the handle was closed";
+
+    ASSERT_TRUE(WaitForEvent("Velmora World.exe", "main window"));
+    EXPECT_TRUE(Reported("Velmora World.exe", "mutex taken at attempt 1"));
+    EXPECT_FALSE(FileExists(downloaded));
+    ExpectShortcutsTo(chosen + "\\Velmora World.exe", chosen);
+}
+
+TEST_F(InstallFlow, AStartFromAGameFolderShowsNoDialog) {
+    std::string downloaded = Download("Velmora World.exe");
+    ASSERT_TRUE(testsupport::WriteWholeFile(m_scratch + "\\Downloads\\filelist.new", "list"));
+    testsupport::ChildProcess process;
+    ASSERT_TRUE(process.Start("\"" + downloaded + "\"", m_scratch + "\\Downloads"));
+    ASSERT_TRUE(WaitForEvent("Velmora World.exe", "main window"));
+    EXPECT_TRUE(Reported("Velmora World.exe", "RunInstaller 0, mutex open"));
+    DWORD exitCode = 0;
+    EXPECT_TRUE(process.Wait(kProcessWaitMs, exitCode));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+}

@@ -1,0 +1,42 @@
+// Shared pieces of the installer tests: language, the published version file, shortcuts, the log.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace installtest {
+
+// The French or the English text, by the language this process runs in.
+const char* Txt(const char* french, const char* english);
+
+// Publishes files/pc/Vers.txt on the test web server (https://localhost/).
+void PublishVersionFile(const std::string& content);
+
+struct ShortcutInfo {
+    bool loaded = false;
+    std::string target;
+    std::string workingFolder;
+    std::string description;
+    std::string arguments;
+    std::string iconPath;
+    int iconIndex = -1;
+};
+
+// Read back through the shell's own link object.
+ShortcutInfo ReadShortcut(const std::string& linkPath);
+
+// "Velmora World.lnk" in the user's Desktop and Start-menu Programs folders.
+std::string DesktopShortcut();
+std::string ProgramsShortcut();
+void RemoveShortcuts();
+
+// The messages of "PatchLog.txt" in the folder, without time stamps; checks each line's form.
+std::vector<std::string> LogMessages(const std::string& folder);
+
+std::string Upper(std::string text);
+std::string Lower(std::string text);
+
+// A folder path of exactly `length` characters below `base` (made of padding elements).
+std::string PathOfLength(const std::string& base, size_t length);
+
+} // namespace installtest

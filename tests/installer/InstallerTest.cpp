@@ -1,0 +1,406 @@
+// The install steps in this process: game-folder test, the dialog's answer, copy, shortcuts, hand-over
+// failures, and the deletion of the downloaded copy.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/Pause.h"
+#include "installer/Installer.h"
+#include "res/resource.h"
+#include "tests/installer/DialogDriver.h"
+#include "tests/installer/InstallTestKit.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WaitRecorder.h"
+
+using namespace installtest;
+using testsupport::FileExists;
+using testsupport::ReadWholeFile;
+using testsupport::ScratchDir;
+using testsupport::WriteWholeFile;
+
+namespace {
+
+std::string ExeTitle() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string name = path;
+    name = name.substr(name.find_last_of('\\') + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
+bool IsOpenHandle(HANDLE handle) {
+    DWORD flags = 0;
+    return handle != NULL && GetHandleInformation(handle, &flags);
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+TEST(GetDirectoryPart, CutsAtTheLastBackslash) {
+    EXPECT_STREQ(GetDirectoryPart("C:\\Games\\Velmora World\\Velmora World.exe"), "C:\\Games\\Velmora World");
+    EXPECT_STREQ(GetDirectoryPart("C:\\Setup.exe"), "C:");
+    EXPECT_STREQ(GetDirectoryPart("C:\\Games\\"), "C:\\Games");
+    EXPECT_STREQ(GetDirectoryPart("Setup.exe"), "Setup.exe");
+    EXPECT_STREQ(GetDirectoryPart("\\Setup.exe"), "\\Setup.exe");
+    EXPECT_STREQ(GetDirectoryPart("\\Games\\Setup.exe"), "\\Games");
+    EXPECT_STREQ(GetDirectoryPart(""), "");
+}
+
+TEST(IsGameFolder, FindsAnyOfTheThreeMarkersAsFileOrFolder) {
+    std::string scratch = ScratchDir();
+    auto folderWith = [&](const std::string& name, const std::vector<std::string>& files) {
+        std::string folder = testsupport::FreshFolder(scratch + "\\" + name);
+        for (const std::string& file : files)
+            EXPECT_TRUE(WriteWholeFile(folder + "\\" + file, "x"));
+        return folder;
+    };
+    EXPECT_FALSE(IsGameFolder(folderWith("empty", {}).c_str()));
+    EXPECT_FALSE(IsGameFolder(
+        folderWith("others", {"filelist.sig", "Vorn.exe.old", "filelist.txt.part", "Vers.txt", "PatchLog.txt"})
+            .c_str()));
+    EXPECT_TRUE(IsGameFolder(folderWith("vorn", {"Vorn.exe"}).c_str()));
+    EXPECT_TRUE(IsGameFolder(folderWith("vornUpper", {"VORN.EXE"}).c_str()));
+    EXPECT_TRUE(IsGameFolder(folderWith("new", {"filelist.new"}).c_str()));
+    EXPECT_TRUE(IsGameFolder(folderWith("txt", {"filelist.txt"}).c_str()));
+
+    std::string sub = folderWith("sub", {});
+    ASSERT_TRUE(CreateDirectoryA((sub + "\\filelist.txt").c_str(), NULL));
+    EXPECT_TRUE(IsGameFolder(sub.c_str()));
+    EXPECT_TRUE(FileExistsIn(sub.c_str(), "filelist.txt"));
+    EXPECT_FALSE(FileExistsIn(sub.c_str(), "filelist.new"));
+    EXPECT_FALSE(IsGameFolder((scratch + "\\does not exist").c_str()));
+}
+
+class RunInstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PublishVersionFile("V.1.0\n\n200000000\n");
+        RemoveShortcuts();
+        m_scratch = ScratchDir();
+        m_mutex = CreateMutexA(NULL, FALSE, NULL);
+        ASSERT_NE(m_mutex, (HANDLE)NULL);
+        m_held = m_mutex;
+    }
+    void TearDown() override {
+        if (m_mutex)
+            CloseHandle(m_mutex);
+        RemoveShortcuts();
+    }
+
+    // A launcher file in a folder of its own.
+    std::string Launcher(const std::string& folder, const std::string& name, const std::string& content) {
+        std::string path = testsupport::FreshFolder(m_scratch + "\\" + folder) + "\\" + name;
+        EXPECT_TRUE(WriteWholeFile(path, content));
+        return path;
+    }
+
+    // RunInstaller with the dialog driven by drive (NULL: no dialog expected, and one would be cancelled).
+    InstallResult Run(const std::string& exePath, const std::function<void(HWND)>& drive, bool* shown = nullptr) {
+        InstallResult result = INSTALL_CONTINUE;
+        bool appeared = DriveInstallDialog([&] { result = RunInstaller(exePath.c_str(), &m_mutex); },
+                                           drive ? drive : [](HWND) {});
+        if (shown)
+            *shown = appeared;
+        return result;
+    }
+
+    std::string m_scratch;
+    HANDLE m_mutex = NULL;
+    HANDLE m_held = NULL;
+};
+
+TEST_F(RunInstallerTest, AGameFolderContinuesWithoutADialog) {
+    for (const char* marker : {"Vorn.exe", "filelist.new", "filelist.txt"}) {
+        std::string exe = Launcher("game", "Setup.exe", "launcher");
+        std::string folder = exe.substr(0, exe.rfind('\\'));
+        if (std::string(marker) == "filelist.txt")
+            ASSERT_TRUE(CreateDirectoryA((folder + "\\" + marker).c_str(), NULL)); // a folder of that name
+        else
+            ASSERT_TRUE(WriteWholeFile(folder + "\\" + marker, "x"));
+        bool shown = true;
+        EXPECT_EQ(Run(exe, nullptr, &shown), INSTALL_CONTINUE) << marker;
+        EXPECT_FALSE(shown) << marker;
+        EXPECT_EQ(m_mutex, m_held);
+        EXPECT_FALSE(FileExists(DesktopShortcut()));
+    }
+}
+
+TEST_F(RunInstallerTest, CancellingTheDialogEndsTheProcessAndChangesNothing) {
+    std::string exe = Launcher("download", "Setup.exe", "launcher");
+    bool shown = false;
+    EXPECT_EQ(Run(exe, [](HWND dialog) { Press(dialog, IDCANCEL); }, &shown), INSTALL_EXIT);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(m_mutex, m_held);
+    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(FileExists(ProgramsShortcut()));
+
+    // Closing the window is a cancel as well.
+    EXPECT_EQ(Run(exe, [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }), INSTALL_EXIT);
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+}
+
+TEST_F(RunInstallerTest, ItsOwnFolderInAnotherCaseOnlyMakesShortcutsToItself) {
+    std::string exe = Launcher("Own Folder", "VelmoraSetup.exe", "launcher");
+    std::string folder = exe.substr(0, exe.rfind('\\'));
+    std::string warning = "unset";
+    EXPECT_EQ(Run(exe,
+                  [&](HWND dialog) {
+                      SetItemText(dialog, IDC_INSTALL_FOLDER, Upper(folder));
+                      warning = PressOkAndReadWarning(dialog);
+                  }),
+              INSTALL_CONTINUE);
+    EXPECT_EQ(warning, "");
+    EXPECT_EQ(m_mutex, m_held) << "no hand-over";
+    EXPECT_FALSE(FileExists(folder + "\\Velmora World.exe"));
+    EXPECT_EQ(ReadWholeFile(exe), "launcher");
+    for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
+        ShortcutInfo info = ReadShortcut(link);
+        ASSERT_TRUE(info.loaded) << link;
+        EXPECT_EQ(Lower(info.target), Lower(exe)) << "the running executable under its own name";
+        EXPECT_EQ(info.workingFolder, folder);
+        EXPECT_EQ(info.description, "Velmora World");
+        EXPECT_EQ(info.arguments, "");
+        EXPECT_EQ(Lower(info.iconPath), Lower(exe));
+        EXPECT_EQ(info.iconIndex, 0);
+    }
+}
+
+TEST_F(RunInstallerTest, AFailedCopyShowsTheFolderAndCodeAndMakesNoShortcut) {
+    std::string exe = Launcher("download", "Setup.exe", "launcher");
+    std::string chosen = m_scratch + "\\Chosen";
+    // A folder where the executable should go: the copy cannot replace it.
+    std::string blocked = chosen + "\\Velmora World.exe";
+    ASSERT_EQ(SHCreateDirectoryExA(NULL, blocked.c_str(), NULL), ERROR_SUCCESS);
+    ASSERT_FALSE(CopyFileA(exe.c_str(), blocked.c_str(), FALSE));
+    DWORD code = GetLastError();
+
+    BoxSeen box;
+    EXPECT_EQ(Run(exe,
+                  [&](HWND dialog) {
+                      SetItemText(dialog, IDC_INSTALL_FOLDER, chosen);
+                      std::string warning = PressOkAndReadWarning(dialog);
+                      EXPECT_EQ(warning, "") << "the dialog accepted the folder";
+                      box = CloseNextMessageBox(GetCurrentProcessId());
+                  }),
+              INSTALL_EXIT);
+    char expected[512];
+    snprintf(expected, sizeof expected,
+             Txt("Copie du lanceur impossible dans %s (%u).", "Cannot copy the launcher to %s (%u)."), chosen.c_str(),
+             (unsigned)code);
+    EXPECT_EQ(box.text, expected);
+    EXPECT_EQ(box.title, ExeTitle());
+    EXPECT_FALSE(FileExists(DesktopShortcut()));
+    EXPECT_FALSE(FileExists(ProgramsShortcut()));
+    EXPECT_EQ(m_mutex, m_held) << "the mutex stays until the process ends";
+    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_TRUE(IsFolder(blocked));
+}
+
+TEST_F(RunInstallerTest, AnInstalledCopyThatCannotStartLeavesCopyAndShortcuts) {
+    // Not a program: the copy works, starting it does not.
+    std::string exe = Launcher("download", "Setup.exe", "this is no executable");
+    std::string chosen = m_scratch + "\\Games\\Velmora World";
+    ASSERT_TRUE(testsupport::WriteWholeFile(chosen + "\\Velmora World.exe", "an older launcher"));
+
+    BoxSeen box;
+    EXPECT_EQ(Run(exe,
+                  [&](HWND dialog) {
+                      SetItemText(dialog, IDC_INSTALL_FOLDER, chosen + "\\");
+                      std::string warning = PressOkAndReadWarning(dialog);
+                      EXPECT_EQ(warning, "");
+                      box = CloseNextMessageBox(GetCurrentProcessId());
+                  }),
+              INSTALL_EXIT);
+    char expected[512];
+    snprintf(expected, sizeof expected,
+             Txt("Le jeu est installé dans %s : lancez-le depuis le raccourci du Bureau.",
+                 "The game is installed in %s: start it from the Desktop shortcut."),
+             chosen.c_str());
+    EXPECT_EQ(box.text, expected);
+    EXPECT_EQ(m_mutex, (HANDLE)NULL) << "closed for the installed copy";
+    EXPECT_FALSE(IsOpenHandle(m_held));
+    m_held = NULL;
+
+    std::string target = chosen + "\\Velmora World.exe";
+    EXPECT_EQ(ReadWholeFile(target), "this is no executable") << "replaced by the copy";
+    EXPECT_EQ(ReadWholeFile(exe), "this is no executable") << "the first copy stays";
+    for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
+        ShortcutInfo info = ReadShortcut(link);
+        ASSERT_TRUE(info.loaded) << link;
+        EXPECT_EQ(Lower(info.target), Lower(target));
+        EXPECT_EQ(info.workingFolder, chosen);
+        EXPECT_EQ(info.description, "Velmora World");
+        EXPECT_EQ(info.arguments, "");
+        EXPECT_EQ(Lower(info.iconPath), Lower(target));
+        EXPECT_EQ(info.iconIndex, 0);
+    }
+}
+
+namespace {
+
+// The pause hook of these tests: records the waits, waits nothing, and runs the test's action at each.
+struct ScriptedPauses {
+    static std::vector<DWORD>& Waits() {
+        static std::vector<DWORD> waits;
+        return waits;
+    }
+    static std::function<void(size_t)>& Action() {
+        static std::function<void(size_t)> action;
+        return action;
+    }
+    static DWORD Hook(DWORD requested) {
+        Waits().push_back(requested);
+        if (Action())
+            Action()(Waits().size());
+        return 0;
+    }
+    explicit ScriptedPauses(std::function<void(size_t)> action = nullptr) {
+        Waits().clear();
+        Action() = std::move(action);
+        SetPauseHook(Hook);
+    }
+    ~ScriptedPauses() {
+        SetPauseHook(nullptr);
+        Action() = nullptr;
+    }
+};
+
+class DeleteDownloadedCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_scratch = ScratchDir();
+        char current[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, current);
+        m_previous = current;
+        m_game = testsupport::FreshFolder(m_scratch + "\\game");
+        ASSERT_TRUE(SetCurrentDirectoryA(m_game.c_str())); // where the log goes
+        m_own = m_game + "\\Velmora World.exe";
+        ASSERT_TRUE(WriteWholeFile(m_own, "launcher build 7"));
+        m_downloads = testsupport::FreshFolder(m_scratch + "\\downloads");
+    }
+    void TearDown() override { SetCurrentDirectoryA(m_previous.c_str()); }
+
+    std::string Downloaded(const std::string& name, const std::string& content = "launcher build 7") {
+        std::string path = m_downloads + "\\" + name;
+        EXPECT_TRUE(WriteWholeFile(path, content));
+        return path;
+    }
+
+    // Opened without delete sharing, as a running program's image is.
+    static HANDLE Lock(const std::string& path) {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    }
+
+    std::string m_scratch, m_previous, m_game, m_own, m_downloads;
+};
+
+} // namespace
+
+TEST_F(DeleteDownloadedCopyTest, DeletesTheSameProgramWithAnyCaseOfExe) {
+    testsupport::MessageBoxAnswerer boxes({IDOK}, 60000);
+    for (const char* name : {"Setup.exe", "Setup2.EXE", "Setup3.Exe"}) {
+        std::string copy = Downloaded(name);
+        ScriptedPauses pauses;
+        DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
+        EXPECT_FALSE(FileExists(copy)) << name;
+        EXPECT_TRUE(ScriptedPauses::Waits().empty());
+    }
+    std::vector<std::string> expected;
+    for (const char* name : {"Setup.exe", "Setup2.EXE", "Setup3.Exe"})
+        expected.push_back("INSTALLE, telecharge supprime : " + m_downloads + "\\" + name);
+    EXPECT_EQ(LogMessages(m_game), expected);
+    EXPECT_EQ(ReadWholeFile(m_own), "launcher build 7");
+    EXPECT_TRUE(boxes.Answered().empty());
+}
+
+TEST_F(DeleteDownloadedCopyTest, KeepsWhatIsNotProvenToBeTheSameProgram) {
+    std::vector<std::string> kept = {
+        Downloaded("Setup.exe.bak"), Downloaded("Setup.exe.part"), Downloaded("Setup"), Downloaded("Setup.com"),
+        Downloaded("Other.exe", "launcher build 6"), Downloaded("Empty.exe", ""),
+    };
+    {
+        ScriptedPauses pauses;
+        for (const std::string& copy : kept)
+            DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
+        // Its own path, whatever the case: never deleted.
+        DeleteDownloadedCopy(m_own.c_str(), Upper(m_own).c_str());
+        // An own file that cannot be hashed proves nothing.
+        std::string copy = Downloaded("Setup.exe");
+        kept.push_back(copy);
+        DeleteDownloadedCopy((m_game + "\\missing.exe").c_str(), copy.c_str());
+        EXPECT_TRUE(ScriptedPauses::Waits().empty());
+    }
+    for (const std::string& copy : kept)
+        EXPECT_TRUE(FileExists(copy)) << copy;
+    EXPECT_TRUE(FileExists(m_own));
+    EXPECT_TRUE(LogMessages(m_game).empty()) << "no log line";
+}
+
+TEST_F(DeleteDownloadedCopyTest, ACopyLockedThroughoutIsReportedOnceAfterFortyAttempts) {
+    std::string copy = Downloaded("VelmoraSetup.exe");
+    HANDLE lock = Lock(copy);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(DeleteFileA(copy.c_str()));
+    DWORD code = GetLastError();
+
+    testsupport::WaitRecorder recorder(1000);
+    testsupport::MessageBoxAnswerer boxes({IDOK}, 30000);
+    DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
+    std::vector<testsupport::AnsweredBox> answered = boxes.Wait();
+    CloseHandle(lock);
+
+    EXPECT_EQ(recorder.Waits(), std::vector<DWORD>(40, 250));
+    EXPECT_TRUE(FileExists(copy));
+    char line[512];
+    snprintf(line, sizeof line, "INSTALLE, telecharge NON supprime (%u) : %s", (unsigned)code, copy.c_str());
+    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{line});
+    ASSERT_EQ(answered.size(), 1u);
+    EXPECT_EQ(answered[0].text, std::string(Txt("Velmora World est installé. Vous pouvez supprimer le fichier "
+                                                "téléchargé :\n",
+                                                "Velmora World is installed. You can delete the downloaded file:\n")) +
+                                    copy);
+}
+
+TEST_F(DeleteDownloadedCopyTest, ACopyReleasedAfterTwoAttemptsIsDeletedOnTheThird) {
+    std::string copy = Downloaded("VelmoraSetup.exe");
+    HANDLE lock = Lock(copy);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    testsupport::MessageBoxAnswerer boxes({IDOK}, 60000);
+    {
+        ScriptedPauses pauses([&](size_t wait) {
+            if (wait == 2)
+                CloseHandle(lock);
+        });
+        DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
+        EXPECT_EQ(ScriptedPauses::Waits(), (std::vector<DWORD>{250, 250}));
+    }
+    EXPECT_FALSE(FileExists(copy));
+    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
+    EXPECT_TRUE(boxes.Answered().empty());
+}
+
+TEST_F(DeleteDownloadedCopyTest, ACopyRemovedBySomeoneElseCountsAsDeleted) {
+    std::string copy = Downloaded("VelmoraSetup.exe");
+    HANDLE lock = Lock(copy);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    {
+        ScriptedPauses pauses([&](size_t wait) {
+            if (wait == 1) {
+                CloseHandle(lock);
+                DeleteFileA(copy.c_str());
+            }
+        });
+        DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
+        EXPECT_EQ(ScriptedPauses::Waits().size(), 1u);
+    }
+    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
+}
