@@ -234,7 +234,8 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     ASSERT_EQ(all.size(), 9u) << "requests: " << ::testing::PrintToString(Paths(all));
     EXPECT_EQ(all[3].path, DataPath("Velmora World.exe"));
     ExpectListFetch(all, 4);
-    EXPECT_EQ(std::vector<std::string>(Paths(all).begin() + 7, Paths(all).end()),
+    std::vector<std::string> paths = Paths(all);
+    EXPECT_EQ(std::vector<std::string>(paths.begin() + 7, paths.end()),
               (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
 
     std::string exe = Join(game, "Velmora World.exe");
@@ -256,10 +257,10 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     EXPECT_TRUE(restarted.WaitForExit(10000));
 }
 
-// The same road in French: every text on the window in French.
+// The same road in French (run with LC_ALL=fr_FR.UTF-8, see CMakeLists.txt): every text in French.
 TEST_F(LauncherE2e, FrenchRoad)
 {
-    ScopedEnv french("LC_ALL", "fr_FR.UTF-8");
+    ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), LANG_FRENCH) << "run this test with LC_ALL=fr_FR.UTF-8";
     std::string game = GameFolder();
     InstallGameFolder("v1", game);
     ServeOnNginx("v2");
