@@ -3,6 +3,8 @@
 # serving <build>/www, with its configuration, temp files, logs and pid file in <build>/nginx/.
 # The access log has one line per request: request line, Range header, status, body bytes sent,
 # separated by tabs.
+# NGINX_LIMIT_RATE (optional, e.g. "1m"): bytes per second per connection, so that a person can
+# watch a download (the demo).
 # Usage: nginx-fixture.sh start|stop <build folder>
 set -eu
 
@@ -69,6 +71,7 @@ http {
         ssl_certificate_key "$build/certs/server.key";
         ssl_protocols TLSv1.2 TLSv1.3;
         root "$build/www";
+        ${NGINX_LIMIT_RATE:+limit_rate $NGINX_LIMIT_RATE;}
         location / { }
     }
 }
