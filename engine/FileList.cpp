@@ -83,8 +83,8 @@ void FillJob(DOWNLOAD_JOB* job, const char* name, uint32_t size, const char* md5
              const char* localPath) {
     memset(job, 0, sizeof *job);
     job->dwSize = size;
-    strncpy(job->szMd5, md5, sizeof job->szMd5 - 1);
-    strncpy(job->szLocalPath, localPath, sizeof job->szLocalPath - 1);
+    memcpy(job->szMd5, md5, strnlen(md5, sizeof job->szMd5 - 1));
+    memcpy(job->szLocalPath, localPath, strnlen(localPath, sizeof job->szLocalPath - 1));
     char url[MAX_PATH];
     snprintf(url, sizeof url, "%s%s", kDataUrl, name);
     EscapeUrlPath(url, job->szUrlPath);
