@@ -28,8 +28,9 @@ const int MAX_CONNECT_ATTEMPTS = 4;
 const DWORD CONNECT_RETRY_DELAY_MS = 1500;
 const int MAX_VERIFY_PASSES = 3;
 
-// How long the window's destruction waits for a worker it asked to stop before killing it.
-const DWORD WORKER_STOP_TIMEOUT_MS = 10000;
+// How long the window's destruction waits for a worker it asked to stop before killing it: longer
+// than the worker's own pauses (2 s between attempts), short enough for a user who quits.
+const DWORD WORKER_STOP_TIMEOUT_MS = 5000;
 
 enum DownloadResult {
     DL_OK = 0,
