@@ -1,0 +1,255 @@
+// The update controller in a real main window of this process: the opening sequence up to a worker
+// that fails, the version line, the ready and error states, and what the timer and PLAY ignore.
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+#include "engine/UpdateContext.h"
+#include "engine/Updater.h"
+#include "launcher/TarnwickDlg.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WaitRecorder.h"
+
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;
+
+namespace {
+
+// The main window with its controls bound and nothing started, for the controller's pieces.
+class CBareLauncherDlg : public CTarnwickDlg {
+public:
+    using CTarnwickDlg::OnPlay;
+    using CTarnwickDlg::OnTimer;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        return TRUE;
+    }
+};
+
+bool PumpUntil(bool (*done)(CTarnwickDlg&), CTarnwickDlg& dlg, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!done(dlg)) {
+        if (GetTickCount64() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+std::string Text(CWnd& control)
+{
+    CString text;
+    control.GetWindowText(text);
+    return (LPCSTR)text;
+}
+
+std::vector<std::string> LogLines()
+{
+    std::vector<std::string> lines;
+    if (GetFileAttributesA("PatchLog.txt") == INVALID_FILE_ATTRIBUTES)
+        return lines;
+    std::string text = ReadWholeFile("PatchLog.txt");
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        lines.push_back(line.size() > 15 ? line.substr(15) : line);
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+    return lines;
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char old[MAX_PATH];
+        GetCurrentDirectoryA(sizeof old, old);
+        m_oldDir = old;
+        std::string folder = testsupport::ScratchDir();
+        ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+        g_update.InitPaths();
+        g_update.m_jobs.clear();
+        g_update.m_bSelfUpdate = 0;
+    }
+
+    void TearDown() override
+    {
+        if (g_pMainDlg == &m_dlg)
+            g_pMainDlg = nullptr;
+        if (m_dlg.GetSafeHwnd())
+            m_dlg.DestroyWindow();
+        if (m_bare.GetSafeHwnd())
+            m_bare.DestroyWindow();
+        SetCurrentDirectoryA(m_oldDir.c_str());
+    }
+
+    void OpenBare()
+    {
+        ASSERT_TRUE(m_bare.Create(IDD_LAUNCHER, nullptr));
+    }
+
+    std::string m_oldDir;
+    CTarnwickDlg m_dlg;
+    CBareLauncherDlg m_bare;
+};
+
+TEST_F(ControllerTest, OpeningQueuesTheListJobsAndAFailedWorkerEndsInError)
+{
+    ASSERT_TRUE(WriteWholeFile("Vers.txt", "V.9.9 local\r\nline 2\r\n"));
+    ASSERT_TRUE(WriteWholeFile("filelist.sig", std::string(64, 'x')));
+    // Nothing listens there: every attempt fails at once.
+    _putenv("VELMORA_TEST_GAME_HOST=127.0.0.7");
+    testsupport::WaitRecorder waits(100);
+    testsupport::MessageBoxAnswerer answerer({IDOK, IDCANCEL}, 60000);
+
+    g_pMainDlg = &m_dlg;
+    ASSERT_TRUE(m_dlg.Create(IDD_LAUNCHER, nullptr));
+    CString title;
+    m_dlg.GetWindowText(title);
+    EXPECT_STREQ(title, "Velmora World");
+    EXPECT_EQ(Text(m_dlg.m_lblStatus), "Checking for updates...");
+    EXPECT_EQ(Text(m_dlg.m_lblVersion), "Velmora World  V.9.9 local");
+    EXPECT_EQ(m_dlg.m_nState, STATE_CHECKING);
+    EXPECT_FALSE(m_dlg.m_btnPlay.IsWindowVisible());
+    EXPECT_EQ(GetFileAttributesA("filelist.sig"), INVALID_FILE_ATTRIBUTES) << "the old signature was kept";
+    EXPECT_STREQ(m_dlg.m_pUpdater->m_strHost, "127.0.0.7");
+
+    ASSERT_TRUE(PumpUntil([](CTarnwickDlg& d) { return d.m_nState == STATE_ERROR; }, m_dlg, 60000))
+        << Text(m_dlg.m_lblStatus);
+    _putenv("VELMORA_TEST_GAME_HOST=");
+    EXPECT_EQ(Text(m_dlg.m_lblStatus), "Update failed, please try again later");
+    EXPECT_EQ(LogLines().back(), "ERREUR Update failed, please try again later");
+    EXPECT_EQ(answerer.Wait().size(), 2u);
+
+    // The three list jobs, in order, one query for all.
+    ASSERT_EQ(g_update.m_jobs.size(), 3u);
+    const char* names[] = {"filelist.new", "filelist.sig", "Vers.txt"};
+    const char* paths[] = {"files/pc/filelist.txt", "files/pc/filelist.txt.sig", "files/pc/Vers.txt"};
+    std::string query;
+    int i = 0;
+    for (const DOWNLOAD_JOB& job : g_update.m_jobs) {
+        EXPECT_EQ(std::string(job.szLocalPath), std::string(g_update.m_szDir) + "\\" + names[i]);
+        std::string url = job.szUrlPath;
+        ASSERT_EQ(url.compare(0, strlen(paths[i]), paths[i]), 0) << url;
+        std::string q = url.substr(strlen(paths[i]));
+        EXPECT_TRUE(std::regex_match(q, std::regex("\\?t=[0-9]{10}[0-9]+"))) << q;
+        if (i == 0)
+            query = q;
+        EXPECT_EQ(q, query) << "one query per fetch";
+        EXPECT_EQ(job.bOptional, i == 1 ? 1 : 0) << names[i];
+        ++i;
+    }
+}
+
+TEST_F(ControllerTest, VersionLineComesFromTheFirstLineWhenItStartsWithV)
+{
+    OpenBare();
+    struct Case {
+        const char* file; // nullptr: no "Vers.txt"
+        std::string shown;
+    } cases[] = {
+        {nullptr, "Velmora World"},
+        {"V.1.2.3 (42)\r\nother\r\n3000\r\n", "Velmora World  V.1.2.3 (42)"},
+        {"V.7\nunix line ends\n", "Velmora World  V.7"},
+        {"v.1.2.3\r\n", "Velmora World"},
+        {"Version 1.2\r\n", "Velmora World"},
+        {"\r\nV.1.2\r\n", "Velmora World"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA("Vers.txt");
+        if (c.file) {
+            ASSERT_TRUE(WriteWholeFile("Vers.txt", c.file));
+        }
+        m_bare.ShowVersion();
+        EXPECT_EQ(Text(m_bare.m_lblVersion), c.shown) << (c.file ? c.file : "(no file)");
+    }
+    std::string longLine = "V." + std::string(80, '9');
+    ASSERT_TRUE(WriteWholeFile("Vers.txt", longLine + "\r\n"));
+    m_bare.ShowVersion();
+    EXPECT_EQ(Text(m_bare.m_lblVersion), "Velmora World  " + longLine.substr(0, 63));
+}
+
+TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
+{
+    OpenBare();
+    m_bare.m_lblSpeed.SetCaption("123.4Kb/sec");
+    m_bare.m_lblCount.SetCaption("3 / 7");
+    m_bare.m_progressFile.SetRange(0, 100);
+    m_bare.m_progressTotal.SetRange(0, 100);
+    m_bare.m_progressFile.SetPos(40);
+
+    m_bare.SetReady();
+    EXPECT_EQ(m_bare.m_nState, STATE_READY);
+    EXPECT_EQ(Text(m_bare.m_lblStatus), "Ready to play");
+    EXPECT_EQ(Text(m_bare.m_lblSpeed), "");
+    EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
+    EXPECT_TRUE(m_bare.m_btnPlay.IsWindowVisible());
+    EXPECT_EQ(::GetFocus(), m_bare.m_btnPlay.GetSafeHwnd());
+    EXPECT_EQ(m_bare.m_progressFile.GetPos(), 100);
+    EXPECT_EQ(m_bare.m_progressTotal.GetPos(), 100);
+    EXPECT_EQ(LogLines().back(), "PRET");
+
+    m_bare.ShowError("Invalid file list");
+    EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
+    EXPECT_EQ(Text(m_bare.m_lblStatus), "Invalid file list");
+    EXPECT_EQ(LogLines().back(), "ERREUR Invalid file list");
+    EXPECT_TRUE(m_bare.m_btnPlay.IsWindowVisible());
+    EXPECT_EQ(m_bare.m_progressTotal.GetPos(), 100);
+    EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
+}
+
+TEST_F(ControllerTest, RetryTimerOnlyRestartsAFetchThatIsStillWanted)
+{
+    OpenBare();
+    DOWNLOAD_JOB sentinel = {};
+    strcpy(sentinel.szUrlPath, "sentinel");
+    struct Case {
+        int quit;
+        int state;
+    } cases[] = {{1, STATE_CHECKING}, {0, STATE_ERROR}, {0, STATE_READY}, {1, STATE_ERROR}};
+    for (const Case& c : cases) {
+        g_update.m_jobs.assign(1, sentinel);
+        m_bare.m_bQuit = c.quit;
+        m_bare.m_nState = c.state;
+        ASSERT_TRUE(m_bare.SetTimer(IDT_SIGNATURE_RETRY, 600000, nullptr));
+        m_bare.OnTimer(IDT_SIGNATURE_RETRY);
+        EXPECT_FALSE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "the timer was left running";
+        ASSERT_EQ(g_update.m_jobs.size(), 1u) << "a fetch started: quit " << c.quit << ", state " << c.state;
+        EXPECT_STREQ(g_update.m_jobs.front().szUrlPath, "sentinel");
+        EXPECT_EQ(m_bare.m_nState, c.state);
+    }
+}
+
+TEST_F(ControllerTest, PlayActsOnlyWhenReadyAndEnabled)
+{
+    OpenBare();
+    m_bare.m_btnPlay.ShowWindow(SW_SHOW);
+    for (int state : {STATE_CHECKING, STATE_SELF_UPDATE, STATE_DOWNLOADING, STATE_ERROR}) {
+        m_bare.m_nState = state;
+        m_bare.m_btnPlay.EnableWindow(TRUE);
+        m_bare.OnPlay();
+        EXPECT_TRUE(m_bare.m_btnPlay.IsWindowEnabled()) << state;
+    }
+    m_bare.m_nState = STATE_READY;
+    m_bare.m_btnPlay.EnableWindow(FALSE);
+    m_bare.OnPlay();
+    EXPECT_FALSE(m_bare.m_btnPlay.IsWindowEnabled());
+    for (const std::string& line : LogLines())
+        EXPECT_NE(line.compare(0, 6, "LANCE "), 0) << "the game was started: " << line;
+}
+
+} // namespace
