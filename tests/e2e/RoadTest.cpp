@@ -194,19 +194,34 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_FALSE(Contains(log, "ERREUR")) << "the everyday start kept the previous log";
     EXPECT_TRUE(HoldsGame("v2", game));
 
-    // The start-up cost against a bare process start of this Wine.
-    testsupport::ChildResult noop;
-    ULONGLONG bareStart = GetTickCount64();
-    noop = testsupport::RunChild("\"" + NoopExe() + "\"", 30000);
-    ULONGLONG bareMs = GetTickCount64() - bareStart;
-    ASSERT_TRUE(noop.started);
-    printf("[ timing ] start to \"Ready to play\" with nothing to update: %llu ms; bare process start: %llu ms; "
-           "difference: %lld ms\n",
-           readyMs, bareMs, (long long)readyMs - (long long)bareMs);
-    testsupport::WriteWholeFile(testsupport::BuildDir() + "\\e2e\\timing.txt",
-                                "ready_ms=" + std::to_string(readyMs) + "\nbare_ms=" + std::to_string(bareMs) + "\n");
     again.ClickButton(IDC_QUIT);
     EXPECT_TRUE(again.WaitForExit(10000));
+
+    // The start-up cost against a bare process start of this Wine: the median of three of each.
+    std::vector<ULONGLONG> ready = {readyMs}, bare;
+    for (int run = 0; run < 3; ++run) {
+        ULONGLONG bareStart = GetTickCount64();
+        testsupport::ChildResult noop = testsupport::RunChild("\"" + NoopExe() + "\"", 30000);
+        bare.push_back(GetTickCount64() - bareStart);
+        ASSERT_TRUE(noop.started);
+        if (run == 2)
+            break;
+        Launcher timed;
+        ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(timed.Start(Join(game, "Velmora World.exe"), "", game));
+        ASSERT_TRUE(timed.WaitForStatus(kReady)) << timed.Text(IDC_STATUS);
+        ready.push_back(GetTickCount64() - start);
+        timed.ClickButton(IDC_QUIT);
+        EXPECT_TRUE(timed.WaitForExit(10000));
+    }
+    std::sort(ready.begin(), ready.end());
+    std::sort(bare.begin(), bare.end());
+    printf("[ timing ] start to \"Ready to play\" with nothing to update: %llu ms (median of 3, %llu to %llu); "
+           "bare process start: %llu ms; difference: %lld ms\n",
+           ready[1], ready[0], ready[2], bare[1], (long long)ready[1] - (long long)bare[1]);
+    testsupport::WriteWholeFile(testsupport::BuildDir() + "\\e2e\\timing.txt",
+                                "ready_ms=" + std::to_string(ready[1]) + "\nbare_ms=" + std::to_string(bare[1]) +
+                                    "\n");
 }
 
 // The server lists a new launcher: it alone is fetched, the launcher restarts into it with
