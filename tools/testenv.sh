@@ -28,6 +28,12 @@ if [ "${VELMORA_TESTENV_LOCKED:-}" != "$build" ]; then
 fi
 unset VELMORA_TESTENV_LOCKED
 
+# Wine's system processes outlive the programs that start them and keep every descriptor they got:
+# none of ours may reach them (a lock held by a caller's flock would never be released).
+for fd in $(ls /proc/$$/fd); do
+    if [ "$fd" -gt 2 ] && [ "$fd" -lt 255 ]; then eval "exec $fd>&-"; fi
+done
+
 WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
@@ -48,6 +54,19 @@ mkdir -p "$WINEPREFIX" "$HOME/Desktop" "$VELMORA_WWW_DIR"
 logs=$build/testenv-logs
 mkdir -p "$logs"
 
+# Everything started from here on carries this mark in its environment, so that whatever outlives
+# the wineserver (or a run that was killed) can be found and stopped by its process id.
+mark="VELMORA_TESTENV_ACTIVE=$build"
+kill_marked() {
+    local pids
+    pids=$(env -u VELMORA_TESTENV_ACTIVE grep -lxFz "$mark" /proc/[0-9]*/environ 2> /dev/null \
+           | sed -n 's|^/proc/\([0-9]*\)/environ$|\1|p' | grep -vx "$$" || true)
+    [ -n "$pids" ] && kill -KILL $pids 2> /dev/null
+    return 0
+}
+kill_marked
+export VELMORA_TESTENV_ACTIVE=$build
+
 xvfb_pid=""
 wineserver_pid=""
 display_file=""
@@ -66,6 +85,7 @@ cleanup() {
         kill -TERM "$xvfb_pid" 2> /dev/null
         wait "$xvfb_pid" 2> /dev/null
     fi
+    kill_marked
     [ -n "$display_file" ] && rm -f "$display_file"
 }
 trap cleanup EXIT
@@ -121,7 +141,6 @@ fi
 # keeps the output it inherited: ctest would wait on that pipe until its time-out. Start it here.
 "$WINE" rundll32.exe user32.dll,GetDesktopWindow < /dev/null > "$logs/desktop.log" 2>&1 || true
 
-export VELMORA_TESTENV_ACTIVE=$build
 set +e
 "$@"
 status=$?
