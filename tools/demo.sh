@@ -7,6 +7,8 @@
 #     the installer first, then the update, then PLAY.
 # With a usable $DISPLAY it runs there for a person to click. Without one it runs on its own Xvfb,
 # answers the installer, presses PLAY and saves screenshots. Everything it starts is stopped again.
+# DEMO_ADDRESS=127.0.0.<n> serves on another loopback address when 127.0.0.1:443 is taken (the
+# installer's size query still asks the built-in host). DEMO_RATE: the server's rate (default 1m).
 # Usage: tools/demo.sh <build folder>   (made by `make demo`: the x64 build of a tests-enabled tree)
 set -euo pipefail
 
@@ -24,8 +26,9 @@ for f in "bin/Velmora World.exe" bin/Vorn.exe bin/trust_ca.exe bin/demo_pilot.ex
     [ -f "$build/$f" ] || { echo "$0: $build/$f is missing: build with \`make demo\`" >&2; exit 1; }
 done
 
-# One server on port 443 at a time on this machine (the tests use the same lock).
-if [ "${VELMORA_DEMO_LOCKED:-}" != 1 ]; then
+address=${DEMO_ADDRESS:-127.0.0.1}
+# One server on 127.0.0.1:443 at a time on this machine.
+if [ "$address" = 127.0.0.1 ] && [ "${VELMORA_DEMO_LOCKED:-}" != 1 ]; then
     export VELMORA_DEMO_LOCKED=1
     exec flock -w 600 /tmp/velmora-https.lock "$0" "$@"
 fi
@@ -76,8 +79,8 @@ size=$(du -sb "$pc/data" | cut -f1)
 printf 'V.1.0.0\r\nVelmora World demo\r\n%s\r\n' "$size" > "$pc/Vers.txt"
 echo "   $(grep -c '|' "$pc/filelist.txt") files, $size bytes"
 
-echo "== Serving it on https://127.0.0.1:443"
-NGINX_LIMIT_RATE=${DEMO_RATE:-1m} sh "$tools/nginx-fixture.sh" start "$demo"
+echo "== Serving it on https://$address:443"
+NGINX_ADDRESS=$address NGINX_LIMIT_RATE=${DEMO_RATE:-1m} sh "$tools/nginx-fixture.sh" start "$demo"
 nginx_started=1
 
 # A display a person can see, or our own.
@@ -104,6 +107,7 @@ export WINEDEBUG=-all
 # No Gecko/Mono install dialog, no menu entries or desktop files on this machine.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME=$demo/home
+[ "$address" = 127.0.0.1 ] || export VELMORA_TEST_GAME_HOST=$address
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_DESKTOP_DIR
 mkdir -p "$HOME/Desktop"
 "$WINE" wineboot --init < /dev/null > "$demo/wineboot.log" 2>&1
@@ -118,7 +122,7 @@ fi
 cp "$build/bin/Velmora World.exe" "$demo/Downloads/"
 launcher="Z:${demo//\//\\}\\Downloads\\Velmora World.exe"
 user=$(ls "$WINEPREFIX/drive_c/users" | grep -v -x Public | head -n 1)
-game=$WINEPREFIX/drive_c/users/$user/AppData/Local/Velmora World
+game="$WINEPREFIX/drive_c/users/$user/AppData/Local/Velmora World"
 
 echo "== Starting the launcher from $demo/Downloads"
 if [ -n "$interactive" ]; then

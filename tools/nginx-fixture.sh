@@ -4,7 +4,7 @@
 # The access log has one line per request: request line, Range header, status, body bytes sent,
 # separated by tabs.
 # NGINX_LIMIT_RATE (optional, e.g. "1m"): bytes per second per connection, so that a person can
-# watch a download (the demo).
+# watch a download (the demo). NGINX_ADDRESS (optional): another loopback address to listen on.
 # Usage: nginx-fixture.sh start|stop <build folder>
 set -eu
 
@@ -65,7 +65,7 @@ http {
     log_format velmora '\$request\t\$http_range\t\$status\t\$body_bytes_sent';
     access_log "$dir/logs/access.log" velmora;
     server {
-        listen 127.0.0.1:443 ssl;
+        listen ${NGINX_ADDRESS:-127.0.0.1}:443 ssl;
         server_name localhost;
         ssl_certificate "$build/certs/server.pem";
         ssl_certificate_key "$build/certs/server.key";
@@ -90,14 +90,14 @@ start() {
     if ! "$NGINX" -p "$dir/" -c "$dir/conf/nginx.conf" -e "$dir/logs/error.log" \
             < /dev/null > "$dir/logs/start.log" 2>&1; then
         cat "$dir/logs/start.log" >&2
-        echo "$0: nginx did not start (is another server on 127.0.0.1:443?)" >&2
+        echo "$0: nginx did not start (is another server on ${NGINX_ADDRESS:-127.0.0.1}:443?)" >&2
         exit 1
     fi
     i=0
     while [ -z "$(running_pid)" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
     pid=$(running_pid)
     [ -n "$pid" ] || { echo "$0: nginx wrote no pid file" >&2; exit 1; }
-    echo "nginx $pid serving $build/www on https://127.0.0.1:443"
+    echo "nginx $pid serving $build/www on https://${NGINX_ADDRESS:-127.0.0.1}:443"
 }
 
 case "$action" in
