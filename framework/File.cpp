@@ -269,8 +269,11 @@ void CMemFile::FreeBuffer() {
 void CMemFile::Reserve(SIZE_T nNewSize) {
     if (nNewSize <= m_nBufferSize) return;
     if (m_nGrowBytes == 0 || !m_bAutoDelete) AfxThrowMemoryException();
-    SIZE_T size = m_nBufferSize;
-    while (size < nNewSize) size += m_nGrowBytes;
+    // Whole grow steps past the current size; near the top of the range, just what is asked
+    // (stepping up one grow at a time would wrap round there and never end).
+    SIZE_T size = nNewSize;
+    const SIZE_T rest = (nNewSize - m_nBufferSize) % m_nGrowBytes;
+    if (rest != 0 && nNewSize <= (SIZE_T)-1 - (m_nGrowBytes - rest)) size += m_nGrowBytes - rest;
     BYTE* grown = static_cast<BYTE*>(realloc(m_lpBuffer, size));
     if (!grown) AfxThrowMemoryException();
     m_lpBuffer = grown;

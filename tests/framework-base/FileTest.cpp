@@ -238,3 +238,26 @@ TEST(CMemFileOwned, GrowsAndHandsOverItsBuffer) {
     free(owned);
     EXPECT_EQ(mem.GetLength(), 0u);
 }
+
+TEST(CMemFileOwned, SizeNoMemoryCanHoldThrowsAndKeepsTheContent) {
+    CMemFile mem(1024);
+    mem.Write("abc", 3);
+    const SIZE_T sizes[] = {(SIZE_T)-1, (SIZE_T)-1 - 100, (SIZE_T)-1 - 1500};
+    for (SIZE_T size : sizes) {
+        bool threw = false;
+        try {
+            mem.SetLength((ULONGLONG)size);
+        } catch (CMemoryException* e) {
+            threw = true;
+            e->Delete();
+        }
+        EXPECT_TRUE(threw) << size;
+        EXPECT_EQ(mem.GetLength(), 3u);
+    }
+    // Still usable afterwards.
+    mem.Write("de", 2);
+    mem.SeekToBegin();
+    char back[6] = {};
+    EXPECT_EQ(mem.Read(back, 5), 5u);
+    EXPECT_STREQ(back, "abcde");
+}
