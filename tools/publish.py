@@ -38,7 +38,8 @@ class PublishError(Exception):
 
 
 def check_list_name(name):
-    """Refuses a name that the launcher would refuse (which would make it refuse the whole list)."""
+    """Refuses a name that the launcher would refuse (which would make it refuse the whole list), or that
+    Windows cannot hold."""
     if not 1 <= len(name) <= MAX_NAME_LENGTH:
         raise PublishError(f"{name!r}: a listed name must have 1 to {MAX_NAME_LENGTH} characters")
     for ch in name:
@@ -50,6 +51,41 @@ def check_list_name(name):
         raise PublishError(f"{name!r}: a listed name may not begin with '#'")
     if any(segment in ("", ".", "..") for segment in name.split("/")):
         raise PublishError(f"{name!r}: empty, '.' and '..' folder names are not allowed")
+    check_windows_name(name)
+
+
+# Windows cannot hold these names as written; the launcher would accept the entry and then fail to
+# download it (or write it under another name) on every start.
+WINDOWS_FORBIDDEN = '<>"?*'
+WINDOWS_DEVICES = {"con", "prn", "aux", "nul"} | {f"{port}{n}" for port in ("com", "lpt") for n in range(1, 10)}
+
+
+def check_windows_name(name):
+    for ch in WINDOWS_FORBIDDEN:
+        if ch in name:
+            raise PublishError(f"{name!r}: Windows does not allow {ch!r} in a file name")
+    for segment in name.split("/"):
+        if segment.endswith((".", " ")):
+            raise PublishError(f"{name!r}: Windows drops a dot or blank at the end of a name ({segment!r})")
+        if segment.split(".")[0].rstrip(" ").lower() in WINDOWS_DEVICES:
+            raise PublishError(f"{name!r}: {segment!r} is a device name on Windows")
+
+
+def check_case_collisions(names):
+    """Refuses names that are one file on Windows, where names do not differ by letter case."""
+    files = {}
+    folders = {}
+    for name in names:
+        parts = name.split("/")
+        for i in range(1, len(parts)):
+            folders.setdefault("/".join(parts[:i]).lower(), name)
+    for name in names:
+        key = name.lower()
+        if key in files:
+            raise PublishError(f"{files[key]!r} and {name!r} are the same file on Windows")
+        if key in folders:
+            raise PublishError(f"{name!r} and the folder of {folders[key]!r} are the same name on Windows")
+        files[key] = name
 
 
 def file_md5(path):
@@ -81,9 +117,11 @@ def build_list(folder, default_names=(), require_client=True):
     unknown = defaults.difference(names)
     if unknown:
         raise PublishError("--default names not found in the folder: " + ", ".join(sorted(unknown)))
-    lines = []
     for name in names:
         check_list_name(name)
+    check_case_collisions(names)
+    lines = []
+    for name in names:
         path = os.path.join(folder, *name.split("/"))
         size = os.path.getsize(path)
         if size > MAX_FILE_SIZE:

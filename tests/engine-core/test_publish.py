@@ -103,7 +103,7 @@ class ListCommand(Workspace):
         self.assertEqual(sum(l.startswith("#defaut|") for l in lines), 1)
         self.assertEqual(read(out), publish("list", data, "--default", "config/user.ini").stdout)
 
-    def test_lists_the_launcher_would_refuse_are_not_written(self):
+    def test_lists_the_launcher_or_windows_would_refuse_are_not_written(self):
         spoilers = {
             "no client": lambda data: os.unlink(os.path.join(data, "Vorn.exe")),
             "colon": lambda data: write(os.path.join(data, "a:b"), b"x"),
@@ -111,6 +111,15 @@ class ListCommand(Workspace):
             "pipe": lambda data: write(os.path.join(data, "a|b"), b"x"),
             "too long": lambda data: write(os.path.join(data, "d" * 100, "f" * 100), b"x"),
             "comment-like": lambda data: write(os.path.join(data, "#notes"), b"x"),
+            # Names the launcher accepts but Windows cannot hold: every start would fail or repeat.
+            "star": lambda data: write(os.path.join(data, "maps", "a*.res"), b"x"),
+            "quote": lambda data: write(os.path.join(data, 'say "hi".txt'), b"x"),
+            "device": lambda data: write(os.path.join(data, "sounds", "Aux.ogg"), b"x"),
+            "device folder": lambda data: write(os.path.join(data, "nul", "x.dat"), b"x"),
+            "trailing dot": lambda data: write(os.path.join(data, "maps.", "x.dat"), b"x"),
+            "trailing blank": lambda data: write(os.path.join(data, "readme "), b"x"),
+            "case twins": lambda data: write(os.path.join(data, "maps", "A.res"), b"x"),
+            "file and folder": lambda data: write(os.path.join(data, "Maps"), b"x"),
         }
         for label, spoil in spoilers.items():
             with self.subTest(label):
@@ -122,6 +131,15 @@ class ListCommand(Workspace):
                 self.assertEqual(result.returncode, 1)
                 self.assertIn(b"error", result.stderr)
                 self.assertEqual(read(out), b"previous list\n")
+
+    def test_names_windows_holds_apart_are_listed(self):
+        data = self.path("d")
+        for name in ("Vorn.exe", "console.txt", "com10.dat", "nul_x/a", "a.b.c", ".hidden", "maps/A.res",
+                     "maps/A.res.bak", "Maps2/a.res"):
+            write(os.path.join(data, *name.split("/")), b"x")
+        result = publish("list", data)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(len(result.stdout.splitlines()), 9)
 
     def test_client_only_as_default_entry_or_in_a_subfolder_does_not_count(self):
         data = self.path("d")
