@@ -49,6 +49,8 @@ private:
 BOOL ComputeFileMd5(const char* path, char out[33])
 {
     out[0] = '\0';
+    // Declared first so that it goes last: hash, context, file, then the buffer.
+    std::unique_ptr<BYTE[]> buffer;
     ReadHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid())
@@ -61,7 +63,7 @@ BOOL ComputeFileMd5(const char* path, char out[33])
         return FALSE;
 
     // Called from the worker thread too: running out of memory is a failed digest, not an exception.
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kReadBlockBytes]);
+    buffer.reset(new (std::nothrow) BYTE[kReadBlockBytes]);
     if (!buffer)
         return FALSE;
     for (;;) {
