@@ -305,6 +305,28 @@ TEST_F(BuildList, SizeMissingFolderAndDefaultEntriesDecideWithoutHashing) {
                             "NeedDownload: folder.dat", "NeedDownload: new.ini"));
 }
 
+TEST_F(BuildList, FileOf4GiBOrMoreIsQueuedWhateverItsLowSizeBits) {
+    // Low 32 bits of the size equal the listed size, and the installed list vouches for the
+    // digest: only the high half of the size tells that the file is not the listed one.
+    const std::string client = CurrentClient();
+    m_game->Put("filelist.txt", client + ListEntry("huge.pak", 12, kOtherMd5));
+    {
+        HANDLE h = CreateFileA(P("huge.pak").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD ignored;
+        DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = 0x100000000LL + 12;
+        const BOOL sized = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+        CloseHandle(h);
+        ASSERT_TRUE(sized);
+    }
+    EXPECT_EQ(Build(client + ListEntry("huge.pak", 12, kOtherMd5)), LIST_OK);
+    EXPECT_TRUE(g_hashed.empty());
+    EXPECT_THAT(JobPaths(), ElementsAre(P("huge.pak")));
+    DeleteFileA(P("huge.pak").c_str());
+}
+
 TEST_F(BuildList, FileThatCannotBeHashedIsQueued) {
     const std::string client = CurrentClient();
     const std::string md5 = m_game->Put("locked.dat", "locked");
@@ -353,6 +375,25 @@ TEST_F(BuildList, OutdatedLauncherBecomesTheOnlyJob) {
     EXPECT_THAT(m_game->LogMessages(),
                 ElementsAre("NeedDownload: a.dat", "NeedDownload: velmora world.EXE",
                             "NeedDownload: b.dat"));
+}
+
+TEST_F(BuildList, LauncherAtTheRootOfADriveIsFoundAmongTheJobs) {
+    // The system reports a drive root with its backslash; the local paths must still come out
+    // as the launcher's own path looks, or the self-update would pass for an ordinary file.
+    // Nothing is written at the root: the files are missing, so both need a download.
+    const std::string launcher = "velmora-root-" + std::to_string(GetCurrentProcessId()) + ".exe";
+    strcpy(g_update.m_szDir, "C:\\");
+    strcpy(g_update.m_szExePath, ("C:\\" + launcher).c_str());
+    EXPECT_EQ(Build(ListEntry("Vorn.exe", 1, kOtherMd5) + ListEntry(launcher, 1, kOtherMd5) +
+                    ListEntry("sub/a.dat", 1, kOtherMd5)),
+              LIST_OK);
+    EXPECT_EQ(g_update.m_bSelfUpdate, 1);
+    ASSERT_EQ(g_update.m_jobs.size(), 1u);
+    EXPECT_EQ(std::string(g_update.m_jobs.front().szLocalPath), "C:\\" + launcher);
+
+    strcpy(g_update.m_szExePath, "C:\\elsewhere\\launcher.exe");
+    EXPECT_EQ(Build(ListEntry("Vorn.exe", 1, kOtherMd5) + ListEntry("sub/a.dat", 1, kOtherMd5)), LIST_OK);
+    EXPECT_THAT(JobPaths(), ElementsAre("C:\\Vorn.exe", "C:\\sub\\a.dat"));
 }
 
 TEST_F(BuildList, CurrentLauncherLeavesOtherJobsAlone) {
