@@ -429,7 +429,21 @@ void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
 void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
 void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnSysColorChange() { Default(); }
+namespace {
+BOOL CALLBACK ForwardSysColorChange(HWND hWnd, LPARAM) {
+    if (CWnd::FromHandlePermanent(hWnd) != NULL)
+        ::SendMessageA(hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+} // namespace
+
+// The system tells top-level windows only: they pass it on to the controls this layer runs
+// (all descendants: the enumeration goes down the whole tree).
+void CWnd::OnSysColorChange() {
+    if (!(GetStyle() & WS_CHILD))
+        ::EnumChildWindows(m_hWnd, ForwardSysColorChange, 0);
+    Default();
+}
 void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
 void CWnd::OnCancelMode() { Default(); }
@@ -451,6 +465,7 @@ HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     ON_WM_CTLCOLOR()
+    ON_WM_SYSCOLORCHANGE()
 END_MESSAGE_MAP()
 
 // --- style

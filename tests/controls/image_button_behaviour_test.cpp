@@ -173,6 +173,18 @@ TEST_F(ImageButtonBehaviour, SysColorChangeResetsSlotsAndDropsTheCopy) {
     EXPECT_NE(b.m_dcParentCopy.GetSafeHdc(), (HDC)NULL) << "the next draw takes a fresh copy";
 }
 
+// The system tells only the top-level window; the buttons hear of it through their window.
+TEST_F(ImageButtonBehaviour, SysColorChangeOfTheWindowReachesEveryButton) {
+    for (int i = 0; i < 4; ++i)
+        ASSERT_NE(Button(i).m_dcParentCopy.GetSafeHdc(), (HDC)NULL) << "button " << i;
+    m_dlg->SendMessage(WM_SYSCOLORCHANGE);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Button(i).m_crSlots[COLOR_SLOT_TEXT_HOVER], GetSysColor(COLOR_BTNTEXT)) << "button " << i;
+        EXPECT_EQ(Button(i).m_crSlots[COLOR_SLOT_TEXT_NORMAL], GetSysColor(COLOR_BTNTEXT)) << "button " << i;
+        EXPECT_EQ(Button(i).m_dcParentCopy.GetSafeHdc(), (HDC)NULL) << "button " << i;
+    }
+}
+
 TEST_F(ImageButtonBehaviour, ParentBackgroundModeDropsTheCopy) {
     TestButton& b = Button(2);
     ASSERT_NE(b.m_dcParentCopy.GetSafeHdc(), (HDC)NULL);
