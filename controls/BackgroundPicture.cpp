@@ -59,7 +59,8 @@ HBITMAP CBackgroundPicture::GetBitmap() {
     OLE_HANDLE handle = 0;
     if (FAILED(m_pPicture->get_Handle(&handle)))
         return NULL;
-    return (HBITMAP)(UINT_PTR)handle;
+    // A 32-bit OLE handle; 64-bit GDI handles are its sign extension.
+    return (HBITMAP)LongToHandle((LONG)handle);
 }
 
 CSize GetPictureSize(CBackgroundPicture* pPicture) {
