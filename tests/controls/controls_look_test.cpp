@@ -358,3 +358,152 @@ TEST_F(ControlsLook, PlainButtonFillsItsSlotsAndFramesWhenLit) {
     EXPECT_EQ(screen.At(rc.left, rc.top + 10), backHover) << "no frame once the border is off";
     b.DestroyWindow();
 }
+
+// Which face DrawItem shows, where, and on which ground: a hidden button with solid faces,
+// drawn into a bitmap of its size the way its parent's WM_DRAWITEM has it drawn.
+namespace {
+
+const COLORREF kSolidHot = RGB(200, 0, 0);
+const COLORREF kSolidNormal = RGB(0, 0, 200);
+const COLORREF kGroundNormal = RGB(0, 160, 0);
+const COLORREF kGroundHot = RGB(160, 160, 0);
+const COLORREF kGroundFocus = RGB(0, 160, 160);
+
+HBITMAP SolidBitmap(int width, int height, COLORREF colour) {
+    HDC hScreen = GetDC(NULL);
+    HBITMAP hbm = CreateCompatibleBitmap(hScreen, width, height);
+    HDC hdc = CreateCompatibleDC(hScreen);
+    ReleaseDC(NULL, hScreen);
+    HGDIOBJ hOld = SelectObject(hdc, hbm);
+    const RECT rc = {0, 0, width, height};
+    HBRUSH hBrush = CreateSolidBrush(colour);
+    FillRect(hdc, &rc, hBrush);
+    DeleteObject(hBrush);
+    SelectObject(hdc, hOld);
+    DeleteDC(hdc);
+    return hbm;
+}
+
+Pixels DrawButton(TestButton& b, UINT itemState) {
+    RECT rc;
+    b.GetClientRect(&rc);
+    HDC hScreen = GetDC(NULL);
+    HBITMAP hbm = CreateCompatibleBitmap(hScreen, rc.right, rc.bottom);
+    HDC hdc = CreateCompatibleDC(hScreen);
+    ReleaseDC(NULL, hScreen);
+    HGDIOBJ hOld = SelectObject(hdc, hbm);
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_BUTTON;
+    dis.CtlID = (UINT)b.GetDlgCtrlID();
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = itemState;
+    dis.hwndItem = b.GetSafeHwnd();
+    dis.hDC = hdc;
+    dis.rcItem = rc;
+    b.DrawItem(&dis);
+    SelectObject(hdc, hOld);
+    DeleteDC(hdc);
+    Pixels pixels = ReadBitmap(hbm);
+    DeleteObject(hbm);
+    return pixels;
+}
+
+class ImageButtonFace : public DialogTest {
+protected:
+    // 40 x 20, faces 16 x 8 at the top-left corner, the colour slots as grounds, no frame.
+    void Make(DWORD type, BOOL bWithNormalFace = TRUE) {
+        HWND hWnd = CreateWindowExA(0, "Button", "", WS_CHILD | type, 0, 0, 40, 20, m_dlg->GetSafeHwnd(),
+                                    (HMENU)(UINT_PTR)2003, NULL, NULL);
+        ASSERT_TRUE(m_b.SubclassWindow(hWnd));
+        HBITMAP hNormal = bWithNormalFace ? SolidBitmap(16, 8, kSolidNormal) : NULL;
+        ASSERT_EQ(m_b.SetBitmapPair(SolidBitmap(16, 8, kSolidHot), kMagenta, hNormal, kMagenta), (DWORD)BUTTON_OK);
+        m_b.SetImageAlign(ALIGN_IMAGE_BEHIND, FALSE);
+        m_b.SetBorderVisible(FALSE, FALSE);
+        m_b.SetColorSlot(COLOR_SLOT_BACK_HOVER, kGroundHot, FALSE);
+        m_b.SetColorSlot(COLOR_SLOT_BACK_NORMAL, kGroundNormal, FALSE);
+        m_b.SetColorSlot(COLOR_SLOT_BACK_FOCUS, kGroundFocus, FALSE);
+    }
+
+    void TearDown() override {
+        m_b.DestroyWindow();
+        DialogTest::TearDown();
+    }
+
+    TestButton m_b;
+};
+
+}  // namespace
+
+TEST_F(ImageButtonFace, PushButtonLightsWhenHoveredOrPressedAndMovesWhenPressed) {
+    Make(BS_PUSHBUTTON);
+    Pixels p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(0, 0), kSolidNormal);
+    EXPECT_EQ(p.At(30, 15), kGroundNormal);
+
+    p = DrawButton(m_b, ODS_FOCUS);
+    EXPECT_EQ(p.At(0, 0), kSolidNormal);
+    EXPECT_EQ(p.At(30, 15), kGroundFocus) << "focused, neither hovered nor pressed";
+
+    m_b.m_bHover = TRUE;
+    p = DrawButton(m_b, ODS_FOCUS);
+    EXPECT_EQ(p.At(0, 0), kSolidHot);
+    EXPECT_EQ(p.At(30, 15), kGroundHot);
+    m_b.m_bHover = FALSE;
+
+    p = DrawButton(m_b, ODS_SELECTED);
+    EXPECT_EQ(p.At(0, 0), kGroundHot) << "the face moved one pixel right and down";
+    EXPECT_EQ(p.At(1, 1), kSolidHot);
+    EXPECT_EQ(p.At(16, 8), kSolidHot);
+    EXPECT_EQ(p.At(17, 9), kGroundHot);
+}
+
+TEST_F(ImageButtonFace, CheckBoxShowsItsCheckAsPressedWithoutMovingAndKeepsItsFaceWhenHovered) {
+    Make(BS_AUTOCHECKBOX);
+    ASSERT_TRUE(m_b.m_bCheckBox);
+    Pixels p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(0, 0), kSolidNormal);
+    EXPECT_EQ(p.At(30, 15), kGroundNormal);
+
+    m_b.m_bHover = TRUE;
+    p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(0, 0), kSolidNormal) << "hovering a check box does not choose the hot face";
+    EXPECT_EQ(p.At(30, 15), kGroundHot) << "but the hover colours";
+    m_b.m_bHover = FALSE;
+
+    m_b.SendMessage(BM_SETCHECK, BST_CHECKED);
+    p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(0, 0), kSolidHot) << "checked is drawn pressed, and a check box never moves its face";
+    EXPECT_EQ(p.At(15, 7), kSolidHot);
+    EXPECT_EQ(p.At(16, 8), kGroundHot);
+
+    m_b.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+    p = DrawButton(m_b, ODS_SELECTED);
+    EXPECT_EQ(p.At(0, 0), kSolidHot);
+    EXPECT_EQ(p.At(16, 8), kGroundHot);
+}
+
+TEST_F(ImageButtonFace, WithoutANormalFaceTheHotOneShowsInEveryState) {
+    Make(BS_PUSHBUTTON, FALSE);
+    EXPECT_EQ(DrawButton(m_b, 0).At(0, 0), kSolidHot);
+    EXPECT_EQ(DrawButton(m_b, ODS_FOCUS).At(0, 0), kSolidHot);
+    EXPECT_EQ(DrawButton(m_b, ODS_SELECTED).At(1, 1), kSolidHot);
+}
+
+TEST_F(ImageButtonFace, EmptyWindowTextPlacesTheImageAsWithoutCaption) {
+    Make(BS_PUSHBUTTON);
+    m_b.SetImageAlign(ALIGN_IMAGE_LEFT, FALSE);
+    // No caption: centred, (40 - 16) / 2 = 12 across and (20 - 8) / 2 = 6 down.
+    Pixels p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(11, 6), kGroundNormal);
+    EXPECT_EQ(p.At(12, 6), kSolidNormal);
+    EXPECT_EQ(p.At(27, 13), kSolidNormal);
+    EXPECT_EQ(p.At(28, 13), kGroundNormal);
+
+    // A caption: the image goes to the margin at the left, the text to its right.
+    m_b.SetWindowText("i");
+    p = DrawButton(m_b, 0);
+    EXPECT_EQ(p.At(2, 6), kGroundNormal);
+    EXPECT_EQ(p.At(3, 6), kSolidNormal);
+    EXPECT_EQ(p.At(18, 13), kSolidNormal);
+    EXPECT_EQ(p.At(3, 5), kGroundNormal);
+}

@@ -351,3 +351,47 @@ TEST_F(ImageButtonSetters, ImagePlacementByAlignment) {
     EXPECT_EQ(image.left, -2);
     EXPECT_EQ(image.top, -2);
 }
+
+// The object goes while its window is still there, as the main window's members do.
+TEST_F(ImageButtonSetters, DestructionFreesEveryHandleTheButtonHolds) {
+    HGDIOBJ images[4] = {};
+    HCURSOR hCursor = NULL;
+    HWND hTip = NULL, hButton = NULL;
+    HDC hCopyDC = NULL;
+    HGDIOBJ hCopyBitmap = NULL;
+    {
+        std::unique_ptr<TestButton> b(new TestButton);
+        hButton = CreateWindowExA(0, "Button", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100, 26,
+                                  m_dlg->GetSafeHwnd(), (HMENU)(UINT_PTR)2004, NULL, NULL);
+        ASSERT_TRUE(b->SubclassWindow(hButton));
+        StyleLauncherButton(b.get(), "Gone", &m_dlg->m_font);
+        b->UpdateWindow();
+        MSG msg = {};
+        msg.hwnd = hButton;
+        msg.message = WM_MOUSEMOVE;
+        b->PreTranslateMessage(&msg);
+
+        for (int i = 0; i < 2; ++i) {
+            images[2 * i] = b->m_bitmaps[i].hBitmap;
+            images[2 * i + 1] = b->m_bitmaps[i].hMask;
+        }
+        hCursor = b->m_hButtonCursor;
+        hTip = b->m_tip.GetSafeHwnd();
+        hCopyDC = b->m_dcParentCopy.GetSafeHdc();
+        hCopyBitmap = b->m_bmpParentCopy.GetSafeHandle();
+        for (HGDIOBJ h : images)
+            ASSERT_EQ(GetObjectType(h), (DWORD)OBJ_BITMAP);
+        ASSERT_NE(hCursor, (HCURSOR)NULL);
+        ASSERT_TRUE(IsWindow(hTip));
+        ASSERT_NE(hCopyDC, (HDC)NULL) << "drawn once, so the copy is held";
+        ASSERT_EQ(GetObjectType(hCopyBitmap), (DWORD)OBJ_BITMAP);
+    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(GetObjectType(images[i]), 0u) << "image or mask " << i;
+    EXPECT_EQ(GetObjectType(hCopyDC), 0u) << "the copy DC";
+    EXPECT_EQ(GetObjectType(hCopyBitmap), 0u) << "the copy bitmap";
+    ICONINFO info = {};
+    EXPECT_FALSE(GetIconInfo(hCursor, &info)) << "the cursor";
+    EXPECT_FALSE(IsWindow(hTip)) << "the tooltip";
+    EXPECT_FALSE(IsWindow(hButton));
+}

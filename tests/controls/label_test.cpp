@@ -3,14 +3,7 @@
 
 #include <atomic>
 #include <thread>
-
-namespace {
-
-int GdiObjects() {
-    return (int)GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-}
-
-}  // namespace
+#include <vector>
 
 TEST(LabelConstruction, UsesSystemColoursAndTheStockGuiFont) {
     TestLabel label;
@@ -53,7 +46,6 @@ using LabelTest = DialogTest;
 TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
     TestLabel& label = m_dlg->m_lblSpeed;
     const HGDIOBJ before = label.m_fontText.GetSafeHandle();
-    const int objectsBefore = GdiObjects();
 
     EXPECT_EQ(&label.SetBold(TRUE), &label);
     const HGDIOBJ bold = label.m_fontText.GetSafeHandle();
@@ -68,10 +60,19 @@ TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(label.m_lfText.lfWeight, FW_NORMAL);
 
-    for (int i = 0; i < 20; ++i)
+    // Every replaced font is deleted, whichever weight it had.
+    std::vector<HGDIOBJ> replaced;
+    for (int i = 0; i < 20; ++i) {
+        replaced.push_back(label.m_fontText.GetSafeHandle());
         label.SetBold(i % 2);
+    }
     Settle();
-    EXPECT_EQ(GdiObjects(), objectsBefore) << "GDI objects of the process";
+    for (size_t i = 0; i < replaced.size(); ++i) {
+        if (replaced[i] != label.m_fontText.GetSafeHandle()) {
+            EXPECT_EQ(GetObjectType(replaced[i]), 0u) << "font " << i << " leaked";
+        }
+    }
+    EXPECT_EQ(GetObjectType(label.m_fontText.GetSafeHandle()), (DWORD)OBJ_FONT);
 }
 
 TEST_F(LabelTest, SettersChainAndApply) {
