@@ -57,36 +57,34 @@ BOOL BuildLocalPath(const char* dir, const char* name, char (&path)[MAX_PATH]) {
     return TRUE;
 }
 
-BOOL NeedsDownload(ListLineKind kind, const char* name, uint32_t size, const char* md5,
-                   const char* localPath, const KnownDigests& known) {
+BOOL NeedsDownload(const FILELIST_ENTRY& entry, const char* localPath, const KnownDigests& known) {
     WIN32_FILE_ATTRIBUTE_DATA info;
     const BOOL exists = GetFileAttributesExA(localPath, GetFileExInfoStandard, &info) &&
                         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!exists)
         return TRUE;
-    if (kind == LINE_DEFAULT_FILE)
+    if (entry.nKind == LINE_DEFAULT_FILE)
         return FALSE;
-    if (info.nFileSizeHigh != 0 || info.nFileSizeLow != size)
+    if (info.nFileSizeHigh != 0 || info.nFileSizeLow != entry.dwSize)
         return TRUE;
 
-    const KnownDigests::const_iterator it = known.find(name);
-    if (it != known.end() && it->second == md5)
+    const KnownDigests::const_iterator it = known.find(entry.szName);
+    if (it != known.end() && it->second == entry.szMd5)
         return FALSE;
 
     char actual[33] = "";
     if (!g_digest(localPath, actual))
         return TRUE;
-    return strcmp(actual, md5) != 0;
+    return strcmp(actual, entry.szMd5) != 0;
 }
 
-void FillJob(DOWNLOAD_JOB* job, const char* name, uint32_t size, const char* md5,
-             const char* localPath) {
+void FillJob(DOWNLOAD_JOB* job, const FILELIST_ENTRY& entry, const char* localPath) {
     memset(job, 0, sizeof *job);
-    job->dwSize = size;
-    memcpy(job->szMd5, md5, strnlen(md5, sizeof job->szMd5 - 1));
+    job->dwSize = entry.dwSize;
+    memcpy(job->szMd5, entry.szMd5, strnlen(entry.szMd5, sizeof job->szMd5 - 1));
     memcpy(job->szLocalPath, localPath, strnlen(localPath, sizeof job->szLocalPath - 1));
     char url[MAX_PATH];
-    snprintf(url, sizeof url, "%s%s", kDataUrl, name);
+    snprintf(url, sizeof url, "%s%s", kDataUrl, entry.szName);
     EscapeUrlPath(url, job->szUrlPath);
 }
 
@@ -131,28 +129,26 @@ ListCheckResult CUpdateContext::BuildDownloadList() {
 
     char line[LIST_LINE_BUFFER];
     while (fgets(line, sizeof line, f)) {
-        const char* name = nullptr;
-        const char* md5 = nullptr;
-        uint32_t size = 0;
-        const ListLineKind kind = ParseListLine(line, &name, &size, &md5);
-        if (kind == LINE_SKIP)
+        FILELIST_ENTRY entry = {nullptr, 0, nullptr, LINE_SKIP};
+        entry.nKind = ParseListLine(line, &entry.szName, &entry.dwSize, &entry.szMd5);
+        if (entry.nKind == LINE_SKIP)
             continue;
 
         char localPath[MAX_PATH];
-        if (kind == LINE_INVALID || !BuildLocalPath(m_szDir, name, localPath)) {
+        if (entry.nKind == LINE_INVALID || !BuildLocalPath(m_szDir, entry.szName, localPath)) {
             PatchLog("liste invalide : %s", line);
             result = LIST_INVALID;
             break;
         }
 
         ++entries;
-        if (kind == LINE_FILE && _stricmp(name, kGameClient) == 0)
+        if (entry.nKind == LINE_FILE && _stricmp(entry.szName, kGameClient) == 0)
             sawGameClient = true;
 
-        if (NeedsDownload(kind, name, size, md5, localPath, known)) {
+        if (NeedsDownload(entry, localPath, known)) {
             DOWNLOAD_JOB job;
-            FillJob(&job, name, size, md5, localPath);
-            PatchLog("NeedDownload: %s", name);
+            FillJob(&job, entry, localPath);
+            PatchLog("NeedDownload: %s", entry.szName);
             if (_stricmp(job.szLocalPath, m_szExePath) == 0) {
                 ownJob = job;
                 needOwnFile = true;

@@ -23,6 +23,15 @@ enum ListLineKind {
     LINE_DEFAULT_FILE = 2   // "#defaut|" entry: downloaded only when the file is missing
 };
 
+// The fields of one entry line. ParseListLine hands them out one by one; the builder keeps
+// them only while it examines that line.
+struct FILELIST_ENTRY {
+    const char* szName;  // as written in the list, with "/"; points into the line buffer
+    uint32_t dwSize;     // listed size in bytes
+    const char* szMd5;   // 32 lower-case hex digits; points into the line buffer
+    ListLineKind nKind;  // LINE_FILE or LINE_DEFAULT_FILE
+};
+
 // Size of the buffer a list line is read into; one read takes at most one byte less.
 const int LIST_LINE_BUFFER = 1024;
 // Longest name a list may hold.
