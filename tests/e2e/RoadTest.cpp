@@ -279,11 +279,16 @@ TEST_F(LauncherE2e, FrenchRoad)
     std::string game = GameFolder();
     InstallGameFolder("v1", game);
     ServeOnNginx("v2");
+    RequestLog requests = RequestLog::Nginx();
 
     Launcher launcher;
     ASSERT_TRUE(launcher.Start(Join(game, "Velmora World.exe"), "", game));
     ASSERT_TRUE(launcher.WaitForStatus("Prêt à jouer")) << launcher.Text(IDC_STATUS);
     EXPECT_TRUE(HoldsGame("v2", game));
+    EXPECT_EQ(Paths(requests.DataSince()),
+              (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
+    // The log is the same in both languages.
+    EXPECT_EQ(LogMessages(game).back(), "PRET");
     EXPECT_EQ(launcher.Text(IDC_PLAY), "JOUER");
     EXPECT_EQ(launcher.Text(IDC_SIGNUP), "INSCRIPTION");
     EXPECT_EQ(launcher.Text(IDC_WEBSITE), "SITE");
