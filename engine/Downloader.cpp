@@ -96,9 +96,11 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
 
     char partPath[MAX_PATH + 8];
     wsprintfA(partPath, "%s.part", pJob->szLocalPath);
+    // Without a digest nothing could tell a stale partial file from a good one: such a job
+    // always starts from zero, even when its old ".part" cannot be deleted (it is truncated).
     if (!pJob->szMd5[0])
         DeleteFileA(partPath);
-    DWORD offset = PartialSize(partPath);
+    DWORD offset = pJob->szMd5[0] ? PartialSize(partPath) : 0;
 
     PatchLog("%s, %d(th), %dbytes, resume at %u", pJob->szUrlPath, m_nDone, (int)pJob->dwSize,
              (unsigned)offset);

@@ -120,6 +120,25 @@ TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
     EXPECT_EQ(1500, requests[0].sent);
 }
 
+TEST_F(ResumeTest, JobWithoutMd5DoesNotResumeAPartThatCannotBeDeleted)
+{
+    std::string data = RandomBytes(1500, 25);
+    server->Publish("f.bin", data);
+    DOWNLOAD_JOB& job = Queue("f.bin");
+    // Left by some other version of the file; read-only, so that deleting it fails.
+    ASSERT_TRUE(WriteAll(Part("f.bin"), std::string(1000, 'x')));
+    ASSERT_TRUE(SetFileAttributesA(Part("f.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_FALSE(DeleteFileA(Part("f.bin").c_str()));
+
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
+
+    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    std::vector<ServedRequest> requests = server->Requests("f.bin");
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("-", requests[0].range);
+    EXPECT_NE(std::string::npos, folder.Log().find(server->Url("f.bin") + ", 0(th), 0bytes, resume at 0"));
+}
+
 TEST_F(ResumeTest, PartThatIsAFolderIsNotResumedAndCannotBeOpened)
 {
     std::string data = RandomBytes(1500, 5);
