@@ -50,8 +50,13 @@ CLabel& CLabel::SetBold(BOOL bBold) {
 }
 
 void CLabel::RebuildFont() {
+    HFONT hFont = ::CreateFontIndirectA(&m_lfText);
+    // The control may hold the old font (see CtlColor): it must not keep a deleted one.
+    const HGDIOBJ hOld = m_fontText.GetSafeHandle();
+    if (m_hWnd != NULL && hOld != NULL && (HGDIOBJ)::SendMessageA(m_hWnd, WM_GETFONT, 0, 0) == hOld)
+        ::SendMessageA(m_hWnd, WM_SETFONT, (WPARAM)hFont, FALSE);
     m_fontText.DeleteObject();
-    m_fontText.Attach(::CreateFontIndirectA(&m_lfText));
+    m_fontText.Attach(hFont);
 }
 
 HBRUSH CLabel::CtlColor(CDC* pDC, UINT nCtlColor) {

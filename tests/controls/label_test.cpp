@@ -75,6 +75,19 @@ TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
     EXPECT_EQ(GetObjectType(label.m_fontText.GetSafeHandle()), (DWORD)OBJ_FONT);
 }
 
+// Once drawn, the control holds the label's font; a hidden label gets no repaint that would hand
+// it the new one, so replacing the font must do it.
+TEST_F(LabelTest, ControlNeverKeepsAReplacedFont) {
+    TestLabel& label = m_dlg->m_lblCount;
+    ASSERT_EQ((HGDIOBJ)label.SendMessage(WM_GETFONT), label.m_fontText.GetSafeHandle());
+    label.ShowWindow(SW_HIDE);
+    label.SetBold(TRUE);
+    Settle();
+    const HGDIOBJ held = (HGDIOBJ)label.SendMessage(WM_GETFONT);
+    EXPECT_EQ(GetObjectType(held), (DWORD)OBJ_FONT) << "the control holds a deleted font";
+    EXPECT_EQ(held, label.m_fontText.GetSafeHandle());
+}
+
 TEST_F(LabelTest, SettersChainAndApply) {
     TestLabel& label = m_dlg->m_lblCount;
     EXPECT_EQ(&label.SetCaption("7 / 9").SetForeColor(RGB(1, 2, 3)), &label);
