@@ -7,8 +7,8 @@ rule files into <state>/rules/ (any name ending in ".rules"); each line is
     <url path> <mode> [arguments...]
 
 Lines for the same path form a queue: every request to that path uses the next line, and the last
-line stays in force. A rule file that changes starts its queues over. The query string of a request
-is ignored when rules and files are looked up. Modes:
+line stays in force. A rule file that changes starts its own queues over, not those of the other
+files. The query string of a request is ignored when rules and files are looked up. Modes:
 
     normal              200, or 206 for a satisfiable "Range: bytes=N-" request
     status CODE         answers CODE with a short body
@@ -43,47 +43,48 @@ LOCK = threading.Lock()
 
 
 class Rules:
+    """The rule files of the state folder. Each file keeps its own queues, so that a test that
+    writes its rules does not start the queues of another test's file over."""
+
     def __init__(self, folder):
         self.folder = folder
-        self.signature = None
-        self.queues = {}
-        self.used = {}
+        self.files = {}  # name -> (text, {path: queue}, {path: requests used})
 
     def _load(self):
-        entries = []
         try:
             names = sorted(n for n in os.listdir(self.folder) if n.endswith(".rules"))
         except FileNotFoundError:
             names = []
-        signature = []
+        files = {}
         for name in names:
-            path = os.path.join(self.folder, name)
             try:
-                with open(path, "r", encoding="utf-8", errors="replace") as f:
+                with open(os.path.join(self.folder, name), "r", encoding="utf-8", errors="replace") as f:
                     text = f.read()
             except OSError:
                 continue
-            signature.append((name, text))
+            known = self.files.get(name)
+            if known and known[0] == text:
+                files[name] = known
+                continue
+            queues = {}
             for line in text.splitlines():
                 parts = line.split()
                 if parts and not parts[0].startswith("#"):
-                    entries.append(parts)
-        if signature != self.signature:
-            self.signature = signature
-            self.queues = {}
-            self.used = {}
-            for parts in entries:
-                self.queues.setdefault(parts[0], []).append(parts[1:] or ["normal"])
+                    queues.setdefault(parts[0], []).append(parts[1:] or ["normal"])
+            files[name] = (text, queues, {})
+        self.files = files
 
     def next_for(self, path):
         with LOCK:
             self._load()
-            queue = self.queues.get(path)
-            if not queue:
-                return ["normal"]
-            index = self.used.get(path, 0)
-            self.used[path] = index + 1
-            return queue[min(index, len(queue) - 1)]
+            for name in sorted(self.files):
+                _, queues, used = self.files[name]
+                queue = queues.get(path)
+                if queue:
+                    index = used.get(path, 0)
+                    used[path] = index + 1
+                    return queue[min(index, len(queue) - 1)]
+            return ["normal"]
 
 
 class Handler(http.server.BaseHTTPRequestHandler):

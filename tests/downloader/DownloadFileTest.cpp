@@ -300,6 +300,22 @@ TEST_F(AnswerTest, WrongBytesGiveBadMd5DeleteThePartAndKeepTheTarget)
                                                    " au lieu de " + Md5Of(data) + ", efface"));
 }
 
+TEST_F(AnswerTest, RulesWrittenByAnotherTestDoNotStartThisTestsQueueOver)
+{
+    // Test programs run in parallel against one fault server.
+    std::string data = RandomBytes(700, 26);
+    server->Publish("f.bin", data);
+    server->SetRules({"f.bin status 404", "f.bin normal"});
+    DOWNLOAD_JOB& job = Queue("f.bin");
+    ASSERT_EQ(DL_NOT_ON_SERVER, updater().DownloadFile(&job));
+
+    FaultServer neighbour("AnswerTest.Neighbour");
+    neighbour.SetRules({"g.bin status 500"});
+
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
+    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+}
+
 typedef DownloaderTest ReplaceTest;
 
 TEST_F(ReplaceTest, ReadOnlyTargetIsReplaced)
