@@ -23,7 +23,8 @@ endif()
 # Builds one GoogleTest program and registers it as one ctest test.
 # NGINX: the test needs the nginx fixture (https://localhost/ serving <build>/www) and holds its address.
 # SCREEN: the test reads pixels back from the screen or moves the pointer; tests run in parallel on one
-#   display and any window may cover another, so such a test runs alone.
+#   display and any window may cover another, so such a test runs alone (and holds the lock "desktop",
+#   which every other test that shows windows takes too).
 function(velmora_add_gtest name)
   cmake_parse_arguments(T "NGINX;SCREEN" "TIMEOUT" "SOURCES;LIBS;LOCKS;FIXTURES;ARGS;ENV" ${ARGN})
   if(NOT VELMORA_TESTS)
@@ -45,7 +46,9 @@ function(velmora_add_gtest name)
     list(APPEND T_LOCKS https-127.0.0.1)
   endif()
   if(T_SCREEN)
+    # RUN_SERIAL alone has been seen to overlap with tests already running: the lock makes it hold.
     set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    list(APPEND T_LOCKS desktop)
   endif()
   if(T_LOCKS)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
