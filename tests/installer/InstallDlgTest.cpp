@@ -207,9 +207,14 @@ TEST_F(InstallDialog, OpensWithItsTextsTheDefaultFolderAndTheSpaceLine) {
         EXPECT_EQ(ItemText(dialog, IDC_INSTALL_FOLDER), defaultFolder);
         // The folder does not exist yet: the free space is the local application data folder's.
         ExpectSpaceLine(dialog, Gigabytes(5e9), appData);
+        // Under Wine the activation that hands the focus over follows the window's showing a moment later.
         GUITHREADINFO gui = {};
-        gui.cbSize = sizeof gui;
-        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
+            gui.cbSize = sizeof gui;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui);
+            if (gui.hwndFocus != NULL)
+                break;
+        }
         EXPECT_EQ(gui.hwndFocus, GetDlgItem(dialog, IDC_INSTALL_FOLDER)) << "the folder box has the focus";
         Press(dialog, IDCANCEL);
     });
