@@ -146,6 +146,19 @@ TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestio
     std::vector<std::string> boxes = user.Texts();
     ASSERT_EQ(2u, boxes.size());
     EXPECT_TRUE(EndsWith(boxes[0], " RESULT: 5")) << boxes[0];
+    // Above the codes: the system's own description of the error that made the last attempt fail.
+    size_t codeAt = boxes[0].find("\nCODE: ");
+    ASSERT_NE(std::string::npos, codeAt) << boxes[0];
+    DWORD code = (DWORD)strtoul(boxes[0].c_str() + codeAt + 7, NULL, 10);
+    EXPECT_NE(0u, code) << boxes[0];
+    char description[1024] = "";
+    // Internet errors (12000 and above) are described by the internet library, the others by the system.
+    FormatMessageA((code >= 12000 ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM) |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   code >= 12000 ? GetModuleHandleA("wininet.dll") : NULL, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), description, sizeof description, NULL);
+    EXPECT_NE('\0', description[0]);
+    EXPECT_EQ(std::string(description), boxes[0].substr(0, codeAt)) << boxes[0];
     EXPECT_EQ("Update interrupted. Retry?", boxes[1]);
     std::string log = folder.Log();
     EXPECT_NE(std::string::npos, log.find("Attempt to connect()."));
