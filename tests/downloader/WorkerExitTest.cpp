@@ -1,9 +1,10 @@
 // How the worker ends the process or is ended with it, each case run in a child process:
-// quitting during a download, with the server still sending or stalled, and a failed write.
+// quitting during a download (the server still sending or stalled) or while the worker asks to retry, and a failed write.
 #include "DownloadTestKit.h"
 #include "engine/Language.h"
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -15,13 +16,12 @@ std::string ResultFile(const std::string& folder)
 }
 
 // Child side of the quit tests: state for the timer callback.
-std::string g_partPath;
-long long g_quitThreshold = 0;
 DWORD g_quitAt = 0;
+std::function<bool()> g_quitWhen;
 
-void CALLBACK QuitWhenThePartGrows(HWND hwnd, UINT, UINT_PTR id, DWORD)
+void CALLBACK QuitWhenReady(HWND hwnd, UINT, UINT_PTR id, DWORD)
 {
-    if (SizeOf(g_partPath) < g_quitThreshold)
+    if (!g_quitWhen())
         return;
     KillTimer(hwnd, id);
     g_quitAt = GetTickCount();
@@ -29,9 +29,46 @@ void CALLBACK QuitWhenThePartGrows(HWND hwnd, UINT, UINT_PTR id, DWORD)
     PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_QUIT, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, IDC_QUIT));
 }
 
-// Runs the main window modally with a worker on big.bin, quits once the ".part" holds
-// `threshold` bytes, and writes what it saw into result.txt.
-void RunQuitChild(const std::string& folder, const std::string& file, long long threshold)
+struct BoxFound {
+    HWND box;
+    std::string text;
+};
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM param)
+{
+    char className[16] = "", text[1024] = "";
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    std::string& found = reinterpret_cast<BoxFound*>(param)->text;
+    if (lstrcmpiA(className, "Static") == 0 && text[0] && found.empty())
+        found = text;
+    return TRUE;
+}
+
+BOOL CALLBACK FindVisibleBox(HWND hwnd, LPARAM param)
+{
+    char className[16] = "";
+    GetClassNameA(hwnd, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(hwnd))
+        return TRUE;
+    BoxFound* found = reinterpret_cast<BoxFound*>(param);
+    found->box = hwnd;
+    EnumChildWindows(hwnd, FindStaticText, param);
+    return FALSE;
+}
+
+// The message box that the worker thread shows, if any.
+BoxFound WorkerBox(CUpdater& updater)
+{
+    BoxFound found = {NULL, std::string()};
+    if (updater.m_pThread)
+        EnumThreadWindows(updater.m_pThread->m_nThreadID, FindVisibleBox, (LPARAM)&found);
+    return found;
+}
+
+// Runs the main window modally with a worker on `file`, quits once `quitWhen` says so, and
+// writes what it saw into result.txt.
+void RunQuitChild(const std::string& folder, const std::string& file, const std::function<bool(CUpdater&)>& quitWhen)
 {
     SetCurrentDirectoryA(folder.c_str());
     g_bFrench = 0;
@@ -39,15 +76,13 @@ void RunQuitChild(const std::string& folder, const std::string& file, long long 
     FaultServer server(QUIT_URL_NAME);
     CUpdateContext context;
     context.m_jobs.push_back(MakeJob(folder + "\\" + file, server.Url(file), ReadAll(folder + "\\md5.txt")));
-    g_partPath = folder + "\\" + file + ".part";
-    g_quitThreshold = threshold;
-
     CTestLauncherDlg dlg;
     dlg.m_pUpdater->m_strHost = FaultServer::Host();
+    g_quitWhen = [&] { return quitWhen(*dlg.m_pUpdater); };
     int posted = 0;
     dlg.m_onInit = [&] {
         dlg.m_pUpdater->Start(&context);
-        SetTimer(dlg.GetSafeHwnd(), 1, 10, QuitWhenThePartGrows);
+        SetTimer(dlg.GetSafeHwnd(), 1, 10, QuitWhenReady);
     };
     dlg.m_onDestroy = [&] {
         MSG msg;
@@ -83,13 +118,27 @@ QuitResult RunQuit(GameFolder& folder, const std::string& testName, const std::s
 // Run by WorkerExitTest in a child process only.
 TEST(WorkerExitChild, DISABLED_QuitWhileReceiving)
 {
-    RunQuitChild(ChildArgument(), "big.bin", 100000);
+    std::string part = ChildArgument() + "\\big.bin.part";
+    RunQuitChild(ChildArgument(), "big.bin", [part](CUpdater&) { return SizeOf(part) >= 100000; });
 }
 
 // Run by WorkerExitTest in a child process only.
 TEST(WorkerExitChild, DISABLED_QuitWhileTheServerStalls)
 {
-    RunQuitChild(ChildArgument(), "stalled.bin", 0);
+    std::string part = ChildArgument() + "\\stalled.bin.part";
+    RunQuitChild(ChildArgument(), "stalled.bin", [part](CUpdater&) { return SizeOf(part) >= 0; });
+}
+
+// Run by WorkerExitTest in a child process only: the user answers the error box, then quits
+// while the Retry/Cancel question is open.
+TEST(WorkerExitChild, DISABLED_QuitWhileTheQuestionIsOpen)
+{
+    RunQuitChild(ChildArgument(), "missing.bin", [](CUpdater& updater) {
+        BoxFound found = WorkerBox(updater);
+        if (found.box && found.text.find("RESULT: 4") != std::string::npos)
+            PostMessageA(found.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(found.box, IDOK));
+        return found.box && found.text == "Update interrupted. Retry?";
+    });
 }
 
 // Run by WorkerExitTest in a child process only.
@@ -154,6 +203,24 @@ TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
     EXPECT_EQ(0, result.posted);
     EXPECT_TRUE(Exists(folder.File("stalled.bin.part")));
     EXPECT_FALSE(Exists(folder.File("stalled.bin")));
+}
+
+TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothing)
+{
+    GameFolder folder;
+    FaultServer server(QUIT_URL_NAME);
+    server.SetRules({"missing.bin status 404"});
+
+    QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileTheQuestionIsOpen", "");
+
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ(1, result.quit);
+    EXPECT_LT(result.elapsedMs, 5000u);
+    EXPECT_EQ(0, result.posted);
+    EXPECT_EQ(1u, server.Requests("missing.bin").size());
+    std::string log = folder.Log();
+    EXPECT_NE(std::string::npos, log.find("File not found on the server\r\nCODE: "));
+    EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
 }
 
 TEST(WorkerExitTest, WriteFailureShowsItsBoxThenEndsTheProcessWithCode1)
