@@ -95,6 +95,24 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
     EXPECT_EQ(1, dlg.m_nFailedPosted);
 }
 
+TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
+{
+    g_bFrench = 1;
+    std::string data = RandomBytes(5000, 42);
+    server->Publish("f.bin", data);
+    server->SetRules({"f.bin cut 2000", "f.bin normal"});
+    Queue("f.bin", Md5Of(data)).dwSize = (DWORD)data.size();
+    SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nDonePosted);
+    std::vector<std::string> expected = {"Mise à jour en cours...", "Téléchargement...", "Connexion perdue, reprise...",
+                                         "Téléchargement...", "Vérification des fichiers...", "Mise à jour terminée"};
+    EXPECT_EQ(expected, status.Texts());
+    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+}
+
 TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
 {
     std::string data = RandomBytes(6000, 40);
