@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "engine/FileHandle.h"
+
 namespace {
 
 const DWORD kReadBlockBytes = 1048576;
@@ -32,18 +34,6 @@ private:
     HCRYPTHASH m_h = 0;
 };
 
-class ReadHandle {
-public:
-    explicit ReadHandle(HANDLE h) : m_h(h) {}
-    ~ReadHandle() { if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h); }
-    ReadHandle(const ReadHandle&) = delete;
-    ReadHandle& operator=(const ReadHandle&) = delete;
-    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_h; }
-private:
-    HANDLE m_h;
-};
-
 } // namespace
 
 BOOL ComputeFileMd5(const char* path, char out[33])
@@ -51,7 +41,7 @@ BOOL ComputeFileMd5(const char* path, char out[33])
     out[0] = '\0';
     // Declared first so that it goes last: hash, context, file, then the buffer.
     std::unique_ptr<BYTE[]> buffer;
-    ReadHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid())
         return FALSE;

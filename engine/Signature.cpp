@@ -1,4 +1,5 @@
 #include "engine/Signature.h"
+#include "engine/FileHandle.h"
 #include "engine/Log.h"
 #include "BuildSettings.h"
 #include <bcrypt.h>
@@ -12,18 +13,6 @@ const size_t g_publicKeyCount = sizeof g_publicKeys / sizeof g_publicKeys[0];
 namespace {
 
 const DWORD kSignatureBytes = 64;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle() { if (valid()) CloseHandle(m_h); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-    HANDLE get() const { return m_h; }
-private:
-    HANDLE m_h;
-};
 
 class Algorithm {
 public:
