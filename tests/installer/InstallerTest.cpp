@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <mbctype.h>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +53,20 @@ TEST(GetDirectoryPart, CutsAtTheLastBackslash) {
     EXPECT_STREQ(GetDirectoryPart("\\Setup.exe"), "\\Setup.exe");
     EXPECT_STREQ(GetDirectoryPart("\\Games\\Setup.exe"), "\\Games");
     EXPECT_STREQ(GetDirectoryPart(""), "");
+}
+
+// In a double-byte code page the second byte of a character can be 0x5C; it must not be taken for a
+// backslash ("\x95\x5C" is one Shift-JIS character).
+TEST(GetDirectoryPart, NeverCutsInsideADoubleByteCharacter) {
+    const int previous = _getmbcp();
+    ASSERT_EQ(_setmbcp(932), 0);
+    CString inFolder = GetDirectoryPart("C:\\\x95\x5C\\Setup.exe");
+    CString endingWithIt = GetDirectoryPart("C:\\Games\\\x95\x5C");
+    CString onlyIt = GetDirectoryPart("\x95\x5C");
+    _setmbcp(previous);
+    EXPECT_STREQ(inFolder, "C:\\\x95\x5C");
+    EXPECT_STREQ(endingWithIt, "C:\\Games");
+    EXPECT_STREQ(onlyIt, "\x95\x5C");
 }
 
 TEST(IsGameFolder, FindsAnyOfTheThreeMarkersAsFileOrFolder) {
