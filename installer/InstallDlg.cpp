@@ -55,6 +55,13 @@ int LastBackslash(LPCSTR path) {
     return found ? (int)(found - start) : -1;
 }
 
+// Removes every trailing backslash, leaving the second byte of a double-byte character alone.
+void RemoveTrailingBackslashes(CString& path) {
+    int cut;
+    while ((cut = LastBackslash(path)) >= 0 && cut == path.GetLength() - 1)
+        path = path.Left(cut);
+}
+
 double FreeBytesOf(LPCSTR path) {
     ULARGE_INTEGER available;
     if (!GetDiskFreeSpaceExA(path, &available, NULL, NULL))
@@ -95,7 +102,7 @@ double GetFreeDiskSpace(CString folder) {
 
 CString InstallFolderFromPicked(const char* pickedPath) {
     CString folder = pickedPath ? pickedPath : "";
-    folder.TrimRight('\\');
+    RemoveTrailingBackslashes(folder);
     int cut = LastBackslash(folder);
     CString last = cut >= 0 ? folder.Mid(cut + 1) : folder;
     if (_mbsicmp(reinterpret_cast<const unsigned char*>((LPCSTR)last),
@@ -166,7 +173,7 @@ void CInstallDlg::OnOK() {
     GetDlgItemText(IDC_INSTALL_FOLDER, m_strFolder);
     m_strFolder.TrimRight();
     m_strFolder.TrimLeft();
-    m_strFolder.TrimRight('\\');
+    RemoveTrailingBackslashes(m_strFolder);
 
     char full[MAX_PATH] = "";
     DWORD length = 0;

@@ -1,6 +1,7 @@
 // The figures of the space line: gigabytes, free space of a folder that may not exist yet, the size the
 // server announces, and the folder proposed for a picked one.
 #include <gtest/gtest.h>
+#include <mbctype.h>
 #include <windows.h>
 #include <string>
 
@@ -92,6 +93,19 @@ TEST(InstallFolderFromPicked, AppendsTheGameNameUnlessTheLastElementIsIt) {
     EXPECT_STREQ(InstallFolderFromPicked("D:\\My Velmora World"), "D:\\My Velmora World\\Velmora World");
     EXPECT_STREQ(InstallFolderFromPicked("Velmora World"), "Velmora World");
     EXPECT_STREQ(InstallFolderFromPicked("\\\\server\\share"), "\\\\server\\share\\Velmora World");
+}
+
+// "\x95\x5C" is one Shift-JIS character whose second byte is the backslash's code.
+TEST(InstallFolderFromPicked, KeepsADoubleByteCharacterEndingInTheBackslashCode) {
+    const int previous = _getmbcp();
+    ASSERT_EQ(_setmbcp(932), 0);
+    CString endingWithIt = InstallFolderFromPicked("C:\\\x95\x5C");
+    CString withTrailingBackslashes = InstallFolderFromPicked("C:\\\x95\x5C\\\\");
+    CString beforeTheName = InstallFolderFromPicked("D:\\\x95\x5CVelmora World");
+    _setmbcp(previous);
+    EXPECT_STREQ(endingWithIt, "C:\\\x95\x5C\\Velmora World");
+    EXPECT_STREQ(withTrailingBackslashes, "C:\\\x95\x5C\\Velmora World");
+    EXPECT_STREQ(beforeTheName, "D:\\\x95\x5CVelmora World\\Velmora World");
 }
 
 class RequiredSpace : public ::testing::Test {
