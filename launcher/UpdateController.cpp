@@ -64,9 +64,11 @@ void CTarnwickDlg::StartUpdateCheck()
 {
     g_update.m_jobs.clear();
 
+    // A cut path would name some other file: delete only the whole one.
     char sigPath[MAX_PATH];
-    snprintf(sigPath, sizeof sigPath, "%s\\filelist.sig", g_update.m_szDir);
-    DeleteFileA(sigPath);
+    int length = snprintf(sigPath, sizeof sigPath, "%s\\filelist.sig", g_update.m_szDir);
+    if (length > 0 && (size_t)length < sizeof sigPath)
+        DeleteFileA(sigPath);
 
     // Defeats every cache between us and the server: seconds since 1970 (32 bits), then the
     // milliseconds since the system started.
