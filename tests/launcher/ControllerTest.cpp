@@ -22,6 +22,7 @@ class CBareLauncherDlg : public CTarnwickDlg {
 public:
     using CTarnwickDlg::OnPlay;
     using CTarnwickDlg::OnTimer;
+    using CTarnwickDlg::OnUpdateDone;
 
 protected:
     BOOL OnInitDialog() override
@@ -250,6 +251,51 @@ TEST_F(ControllerTest, PlayActsOnlyWhenReadyAndEnabled)
     EXPECT_FALSE(m_bare.m_btnPlay.IsWindowEnabled());
     for (const std::string& line : LogLines())
         EXPECT_NE(line.compare(0, 6, "LANCE "), 0) << "the game was started: " << line;
+}
+
+TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
+{
+    OpenBare();
+    // No "filelist.new" and no "filelist.sig": the signature check fails.
+    DOWNLOAD_JOB sentinel = {};
+    strcpy(sentinel.szUrlPath, "sentinel");
+    g_update.m_jobs.assign(1, sentinel);
+    testsupport::WaitRecorder waits(100);
+
+    m_bare.m_nState = STATE_CHECKING;
+    m_bare.m_nSigRetries = 0;
+    EXPECT_EQ(m_bare.OnUpdateDone(0, 0), 0);
+    EXPECT_EQ(m_bare.m_nSigRetries, 1);
+    EXPECT_EQ(m_bare.m_nState, STATE_CHECKING);
+    EXPECT_EQ(Text(m_bare.m_lblStatus), "File list being updated, retrying...");
+    EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 2/9 dans 15000 ms");
+    EXPECT_EQ(waits.CountOf(15000), 1u);
+    EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "no retry timer";
+    ASSERT_EQ(g_update.m_jobs.size(), 1u);
+    EXPECT_STREQ(g_update.m_jobs.front().szUrlPath, "sentinel") << "a fetch started without the timer";
+
+    // The eighth failure still waits for the timer; it announces the last check.
+    m_bare.m_nSigRetries = 7;
+    m_bare.OnUpdateDone(0, 0);
+    EXPECT_EQ(m_bare.m_nSigRetries, 8);
+    EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 9/9 dans 15000 ms");
+    EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY));
+
+    // The ninth asks; Cancel ends the run in error with the count back at 0.
+    testsupport::MessageBoxAnswerer answerer({IDCANCEL}, 20000);
+    m_bare.OnUpdateDone(0, 0);
+    std::vector<testsupport::AnsweredBox> boxes = answerer.Wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].buttonFound) << "no Cancel button";
+    EXPECT_EQ(m_bare.m_nSigRetries, 0);
+    EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
+    EXPECT_EQ(Text(m_bare.m_lblStatus), "File list not authenticated, try again later");
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "SIGNATURE abandon apres 9 essais");
+    EXPECT_EQ(lines.back(), "ERREUR File list not authenticated, try again later");
+    EXPECT_FALSE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "a timer after the user gave up";
+    EXPECT_STREQ(g_update.m_jobs.front().szUrlPath, "sentinel");
 }
 
 } // namespace
