@@ -31,13 +31,8 @@ public:
     BOOL UnrealizeObject() { return ::UnrealizeObject(m_hObject); }
 
     operator HGDIOBJ() const { return m_hObject; }
-    // Callable through a null pointer (gives NULL), as in pFont->GetSafeHandle(). The empty asm keeps
-    // the compiler from assuming that 'this' cannot be null and dropping the test.
-    HGDIOBJ GetSafeHandle() const {
-        const CGdiObject* self = this;
-        __asm__("" : "+r"(self));
-        return self ? self->m_hObject : NULL;
-    }
+    // Callable through a null pointer (gives NULL), as in pFont->GetSafeHandle().
+    HGDIOBJ GetSafeHandle() const { return this ? m_hObject : NULL; }
 
     HGDIOBJ m_hObject;
 };
@@ -142,11 +137,8 @@ public:
     BOOL CreateDC(LPCSTR pszDriverName, LPCSTR pszDeviceName, LPCSTR pszOutput, const DEVMODEA* pInitData);
     BOOL DeleteDC();
 
-    HDC GetSafeHdc() const {
-        const CDC* self = this;
-        __asm__("" : "+r"(self));
-        return self ? self->m_hDC : NULL;
-    }
+    // Callable through a null pointer (gives NULL).
+    HDC GetSafeHdc() const { return this ? m_hDC : NULL; }
     operator HDC() const { return m_hDC; }
 
     int SaveDC() { return ::SaveDC(m_hDC); }

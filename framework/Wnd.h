@@ -25,11 +25,7 @@ public:
     // --- handles and objects
     operator HWND() const { return GetSafeHwnd(); }
     // Callable through a null pointer (gives NULL), as in GetParent()->GetSafeHwnd().
-    HWND GetSafeHwnd() const {
-        const CWnd* self = this;
-        __asm__("" : "+r"(self));
-        return self ? self->m_hWnd : NULL;
-    }
+    HWND GetSafeHwnd() const { return this ? m_hWnd : NULL; }
     // The object bound to the window, or a temporary one that lives until the thread's message loop
     // is next idle. NULL for a NULL handle.
     static CWnd* FromHandle(HWND hWnd);

@@ -156,6 +156,7 @@ TEST(Dispatch, DestructorDestroysTheWindowItHolds) {
 TEST(Dispatch, TemporaryObjectsForWindowsNobodyBound) {
     HWND hWnd = CreateRawWindow();
     EXPECT_EQ(CWnd::FromHandle(NULL), (CWnd*)NULL);
+    EXPECT_EQ(CWnd::FromHandle(NULL)->GetSafeHwnd(), (HWND)NULL);
     CWnd* pTemp = CWnd::FromHandle(hWnd);
     ASSERT_NE(pTemp, (CWnd*)NULL);
     EXPECT_EQ(pTemp->m_hWnd, hWnd);
