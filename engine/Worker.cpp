@@ -12,8 +12,7 @@ namespace {
 BOOL CALLBACK CloseThreadBox(HWND hwnd, LPARAM)
 {
     char className[16] = "";
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0)
+    if (GetClassNameA(hwnd, className, sizeof className) && lstrcmpA(className, "#32770") == 0)
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
