@@ -18,14 +18,11 @@ enum PressedShift : BYTE {
     PRESSED_SHIFT_DOWN = 1,      // (0, 2)
 };
 
-// Indexes into the colour slots.
+// Indexes into the colour slots: a background and a text colour for each look.
 enum ButtonColor : BYTE {
-    COLOR_SLOT_BACK_HOVER = 0,
-    COLOR_SLOT_TEXT_HOVER = 1,
-    COLOR_SLOT_BACK_NORMAL = 2,
-    COLOR_SLOT_TEXT_NORMAL = 3,
-    COLOR_SLOT_BACK_FOCUS = 4,
-    COLOR_SLOT_TEXT_FOCUS = 5,
+    COLOR_SLOT_BACK_HOVER = 0, COLOR_SLOT_TEXT_HOVER = 1,
+    COLOR_SLOT_BACK_NORMAL = 2, COLOR_SLOT_TEXT_NORMAL = 3,
+    COLOR_SLOT_BACK_FOCUS = 4, COLOR_SLOT_TEXT_FOCUS = 5,
     COLOR_SLOT_COUNT = 6,
 };
 
@@ -92,6 +89,9 @@ protected:
     virtual void DrawCaption(CDC* pDC, const char* pszText, const RECT* rcItem, RECT* rcCaption,
                              BOOL bPressed, BOOL bDisabled);
 
+    // Which record of an image pair shows: 0 (hot) when pressed, hovered (not for a checkbox) or
+    // when the normal record 1 is empty; 1 otherwise.
+    int ImageRecord(BOOL bPressed, BOOL bNormalEmpty) const;
     void CalcImageRect(BOOL bHasCaption, const RECT* rcItem, RECT* rcCaption, BOOL bPressed,
                        DWORD dwWidth, DWORD dwHeight, RECT* rcImage);
     void CopyParentBackground(CDC* pDC);

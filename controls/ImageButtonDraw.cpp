@@ -122,10 +122,13 @@ void CImageButton::CalcImageRect(BOOL bHasCaption, const RECT* rcItem, RECT* rcC
         ::OffsetRect(rcImage, m_ptPressShift.x, m_ptPressShift.y);
 }
 
+int CImageButton::ImageRecord(BOOL bPressed, BOOL bNormalEmpty) const {
+    return bPressed || (m_bHover && !m_bCheckBox) || bNormalEmpty ? 0 : 1;
+}
+
 void CImageButton::DrawIconImage(CDC* pDC, BOOL bHasCaption, const RECT* rcItem, RECT* rcCaption,
                                  BOOL bPressed, BOOL bDisabled) {
-    const BOOL bHot = bPressed || (m_bHover && !m_bCheckBox) || m_icons[1].hIcon == NULL;
-    const BUTTON_ICON& icon = m_icons[bHot ? 0 : 1];
+    const BUTTON_ICON& icon = m_icons[ImageRecord(bPressed, m_icons[1].hIcon == NULL)];
     RECT rcImage;
     CalcImageRect(bHasCaption, rcItem, rcCaption, bPressed, icon.dwWidth, icon.dwHeight, &rcImage);
     ::DrawStateA(pDC->GetSafeHdc(), NULL, NULL, (LPARAM)icon.hIcon, 0, rcImage.left, rcImage.top,
@@ -135,8 +138,7 @@ void CImageButton::DrawIconImage(CDC* pDC, BOOL bHasCaption, const RECT* rcItem,
 
 void CImageButton::DrawBitmapImage(CDC* pDC, BOOL bHasCaption, const RECT* rcItem, RECT* rcCaption,
                                    BOOL bPressed, BOOL bDisabled) {
-    const BOOL bHot = bPressed || (m_bHover && !m_bCheckBox) || m_bitmaps[1].hBitmap == NULL;
-    const BUTTON_BITMAP& bmp = m_bitmaps[bHot ? 0 : 1];
+    const BUTTON_BITMAP& bmp = m_bitmaps[ImageRecord(bPressed, m_bitmaps[1].hBitmap == NULL)];
     RECT rcImage;
     CalcImageRect(bHasCaption, rcItem, rcCaption, bPressed, bmp.dwWidth, bmp.dwHeight, &rcImage);
     const int w = (int)bmp.dwWidth;

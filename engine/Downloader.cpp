@@ -13,7 +13,6 @@ BYTE g_downloadBuffer[DOWNLOAD_CHUNK_SIZE];
 
 namespace {
 
-const COLORREF WHITE = RGB(255, 255, 255);
 const DWORD HTTP_RANGE_NOT_SATISFIABLE = 416;
 
 int Clamp100(int value)
@@ -82,11 +81,6 @@ BOOL CUpdater::Connect()
     return m_hConnect != NULL;
 }
 
-void CUpdater::SendBarPos(CProgressCtrl& bar, int pos)
-{
-    ::SendMessageA(bar.GetSafeHwnd(), PBM_SETPOS, (WPARAM)pos, 0);
-}
-
 DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
 {
     CloseHandleOnce(m_hRequest);
@@ -105,6 +99,33 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
     PatchLog("%s, %d(th), %dbytes, resume at %u", pJob->szUrlPath, m_nDone, (int)pJob->dwSize,
              (unsigned)offset);
 
+    HttpAnswer answer = {NULL, 0, 0};
+    DownloadResult result = SendRequest(pJob, offset, answer);
+    if (result != DL_OK || !AcceptAnswer(pJob, partPath, answer, offset, result))
+        return result;
+    DWORD received = 0;
+    result = ReceiveBody(pJob, partPath, answer.request, offset, received);
+    if (result != DL_OK)
+        return result;
+
+    if (pJob->dwSize > 1 && received < pJob->dwSize) {
+        PatchLog("%s: truncated (%u/%u), will resume", pJob->szUrlPath, (unsigned)received,
+                 (unsigned)pJob->dwSize);
+        return DL_INCOMPLETE;
+    }
+    if (pJob->szMd5[0]) {
+        char md5[33] = "";
+        if (!ComputeFileMd5(partPath, md5) || strcmp(md5, pJob->szMd5) != 0) {
+            PatchLog("%s: md5 %s au lieu de %s, efface", pJob->szUrlPath, md5, pJob->szMd5);
+            DeleteFileA(partPath);
+            return DL_BAD_MD5;
+        }
+    }
+    return ReplaceTarget(pJob, partPath);
+}
+
+DownloadResult CUpdater::SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, HttpAnswer& answer)
+{
     CString object;
     object.Format("/%s", pJob->szUrlPath);
     LPCSTR acceptTypes[] = {"*/*", NULL};
@@ -113,6 +134,7 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
     if (!request)
         return DL_OPEN_REQUEST_FAILED;
     InterlockedExchangePointer((PVOID*)&m_hRequest, request);
+    answer.request = request;
     // A stop that came before the handle was published could not close it: give up here.
     if (StopRequested())
         return DL_INCOMPLETE;
@@ -124,34 +146,50 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
     if (!HttpSendRequestA(request, rangeLength ? range : NULL, (DWORD)rangeLength, NULL, 0))
         return DL_SEND_FAILED;
 
-    DWORD length = 0, size = sizeof length;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, NULL))
-        length = 0;
-    DWORD status = 0;
-    size = sizeof status;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, NULL))
+    DWORD size = sizeof answer.length;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &answer.length, &size, NULL))
+        answer.length = 0;
+    size = sizeof answer.status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size, NULL))
         return DL_NO_STATUS;
+    return DL_OK;
+}
 
+BOOL CUpdater::AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD& offset,
+                            DownloadResult& result)
+{
+    const DWORD status = answer.status;
     if (offset > 0 && status == HTTP_STATUS_PARTIAL_CONTENT) {
-        pJob->dwSize = offset + length;
-    } else if (status == HTTP_STATUS_OK) {
+        pJob->dwSize = offset + answer.length;
+        return TRUE;
+    }
+    if (status == HTTP_STATUS_OK) {
         offset = 0;
-        if (length > 0)
-            pJob->dwSize = length;
-    } else if (pJob->bOptional) {
+        if (answer.length > 0)
+            pJob->dwSize = answer.length;
+        return TRUE;
+    }
+    if (pJob->bOptional) {
         CFile empty;
-        if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite))
-            return DL_FILE_OPEN_FAILED;
+        if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite)) {
+            result = DL_FILE_OPEN_FAILED;
+            return FALSE;
+        }
         empty.Close();
         PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
-        return DL_OK;
+        result = DL_OK;
     } else if (offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
         DeleteFileA(partPath);
-        return DL_INCOMPLETE;
+        result = DL_INCOMPLETE;
     } else {
-        return DL_NOT_ON_SERVER;
+        result = DL_NOT_ON_SERVER;
     }
+    return FALSE;
+}
 
+DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, HINTERNET request, DWORD offset,
+                                     DWORD& position)
+{
     ClearReadOnly(partPath);
     CFile part;
     UINT mode = CFile::modeWrite | CFile::shareDenyWrite | (offset == 0 ? CFile::modeCreate : 0);
@@ -160,13 +198,10 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
     if (offset > 0)
         part.SeekToEnd();
 
-    SetStatus(g_bFrench ? "Téléchargement..." : "Downloading...");
+    SetStatus(FrEn("Téléchargement...", "Downloading..."));
 
-    const int jobCount = m_pContext ? (int)m_pContext->m_jobs.size() : 0;
-    DWORD position = offset;
-    DWORD speedPosition = offset;
-    DWORD speedTime = GetTickCount();
-    int shownFileShare = -1, shownTotalShare = -1;
+    position = offset;
+    TransferShown shown = {offset, GetTickCount(), -1, -1};
     for (;;) {
         DWORD read = 0;
         if (StopRequested() || !InternetReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
@@ -183,47 +218,40 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
             return DL_WRITE_FAILED;
         }
         position += read;
-
-        DWORD now = GetTickCount();
-        if (now - speedTime > SPEED_REFRESH_MS) {
-            double speed = (double)(position - speedPosition) / (double)(now - speedTime);
-            CString text;
-            text.Format("%4.1fKb/sec", speed);
-            m_pDlg->m_lblSpeed.SetCaption(text);
-            m_pDlg->m_lblSpeed.SetForeColor(WHITE);
-            speedTime = now;
-            speedPosition = position;
-        }
-
-        if (pJob->dwSize == 0)
-            pJob->dwSize = 1;
-        // Each position is sent once: a message to the UI thread per block would cost more than
-        // the block's own read and write.
-        int fileShare = Clamp100(MulDiv((int)position, 100, (int)pJob->dwSize));
-        if (fileShare != shownFileShare)
-            SendBarPos(m_pDlg->m_progressFile, shownFileShare = fileShare);
-        int totalShare = Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100));
-        if (totalShare != shownTotalShare)
-            SendBarPos(m_pDlg->m_progressTotal, shownTotalShare = totalShare);
+        ShowTransfer(pJob, position, shown);
     }
     CloseHandleOnce(m_hRequest);
     part.Close();
+    return DL_OK;
+}
 
-    if (pJob->dwSize > 1 && position < pJob->dwSize) {
-        PatchLog("%s: truncated (%u/%u), will resume", pJob->szUrlPath, (unsigned)position,
-                 (unsigned)pJob->dwSize);
-        return DL_INCOMPLETE;
+void CUpdater::ShowTransfer(DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown)
+{
+    DWORD now = GetTickCount();
+    if (now - shown.speedTime > SPEED_REFRESH_MS) {
+        double speed = (double)(position - shown.speedPosition) / (double)(now - shown.speedTime);
+        CString text;
+        text.Format("%4.1fKb/sec", speed);
+        ShowInWhite(m_pDlg->m_lblSpeed, text);
+        shown.speedTime = now;
+        shown.speedPosition = position;
     }
 
-    if (pJob->szMd5[0]) {
-        char md5[33] = "";
-        if (!ComputeFileMd5(partPath, md5) || strcmp(md5, pJob->szMd5) != 0) {
-            PatchLog("%s: md5 %s au lieu de %s, efface", pJob->szUrlPath, md5, pJob->szMd5);
-            DeleteFileA(partPath);
-            return DL_BAD_MD5;
-        }
-    }
+    if (pJob->dwSize == 0)
+        pJob->dwSize = 1;
+    // Each position is sent once: a message to the UI thread per block would cost more than
+    // the block's own read and write.
+    const int jobCount = m_pContext ? (int)m_pContext->m_jobs.size() : 0;
+    int fileShare = Clamp100(MulDiv((int)position, 100, (int)pJob->dwSize));
+    if (fileShare != shown.fileShare)
+        m_pDlg->m_progressFile.SetPos(shown.fileShare = fileShare);
+    int totalShare = Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100));
+    if (totalShare != shown.totalShare)
+        m_pDlg->m_progressTotal.SetPos(shown.totalShare = totalShare);
+}
 
+DownloadResult CUpdater::ReplaceTarget(const DOWNLOAD_JOB* pJob, const char* partPath)
+{
     ClearReadOnly(pJob->szLocalPath);
     if (!DeleteFileA(pJob->szLocalPath) && GetFileAttributesA(pJob->szLocalPath) != INVALID_FILE_ATTRIBUTES) {
         // Still there and not deletable, like the running launcher: move it aside.
@@ -251,7 +279,7 @@ DownloadResult CUpdater::DownloadWithRetry(DOWNLOAD_JOB* pJob)
             DWORD error = GetLastError();
             PatchLog("%s: retry %d/%d (last error %u, code %u)", pJob->szUrlPath, attempt,
                      MAX_DOWNLOAD_ATTEMPTS, (unsigned)result, (unsigned)error);
-            SetStatus(g_bFrench ? "Connexion perdue, reprise..." : "Connection lost, resuming...");
+            SetStatus(FrEn("Connexion perdue, reprise...", "Connection lost, resuming..."));
             PauseMs(DOWNLOAD_RETRY_DELAY_MS);
             if (StopRequested())
                 return result;

@@ -99,7 +99,7 @@ bool QuitRequested() {
 
 void ShowListProgress(int percent) {
     if (g_pMainDlg)
-        SendMessageA(g_pMainDlg->m_progressFile.GetSafeHwnd(), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+        g_pMainDlg->m_progressFile.SetPos(percent);
 }
 
 }  // namespace

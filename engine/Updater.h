@@ -7,6 +7,7 @@
 #include "engine/UpdateContext.h"
 
 class CTarnwickDlg;
+class CLabel;
 
 // Posted to the main window (wParam 0, lParam 0) as the worker's last act.
 #define WM_UPDATE_DONE (WM_USER + 2003)   // every job downloaded and verified
@@ -90,7 +91,34 @@ public:
 private:
     // Closes one handle exactly once, whichever thread gets there first.
     static void CloseHandleOnce(HINTERNET& handle);
-    void SendBarPos(CProgressCtrl& bar, int pos);
+
+    // What the server answered to one download request.
+    struct HttpAnswer {
+        HINTERNET request;
+        DWORD status;
+        DWORD length; // Content-Length; 0 when the answer has none
+    };
+
+    // What the window last showed of the file being received.
+    struct TransferShown {
+        DWORD speedPosition; // where the speed is measured from
+        DWORD speedTime;
+        int fileShare;       // bar positions, -1 before the first
+        int totalShare;
+    };
+
+    // The steps of DownloadFile. AcceptAnswer: TRUE when a body follows for the ".part" from
+    // `offset` (0 when the server sends the whole file); FALSE when the attempt ends with `result`.
+    DownloadResult SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, HttpAnswer& answer);
+    BOOL AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD& offset,
+                      DownloadResult& result);
+    DownloadResult ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, HINTERNET request, DWORD offset,
+                               DWORD& position);
+    void ShowTransfer(DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown);
+    DownloadResult ReplaceTarget(const DOWNLOAD_JOB* pJob, const char* partPath);
+
+    // The worker's label texts are white.
+    void ShowInWhite(CLabel& label, const char* text);
 
     // Set by the UI thread when the window goes away during a run; the worker then unwinds
     // without showing or posting anything.

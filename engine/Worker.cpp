@@ -8,14 +8,11 @@
 
 namespace {
 
-const COLORREF WHITE = RGB(255, 255, 255);
-
 // Closes the message boxes a worker thread shows, so that it can see the stop request.
 BOOL CALLBACK CloseThreadBox(HWND hwnd, LPARAM)
 {
     char className[16] = "";
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0)
+    if (GetClassNameA(hwnd, className, sizeof className) && lstrcmpA(className, "#32770") == 0)
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
@@ -121,7 +118,7 @@ void CUpdater::Run()
         }
         if (StopRequested())
             return;
-        int answer = AfxMessageBox(g_bFrench ? "Mise à jour interrompue. Réessayer ?" : "Update interrupted. Retry?",
+        int answer = AfxMessageBox(FrEn("Mise à jour interrompue. Réessayer ?", "Update interrupted. Retry?"),
                                    MB_RETRYCANCEL | MB_ICONQUESTION);
         if (StopRequested())
             return;
@@ -150,7 +147,7 @@ BOOL CUpdater::RunJobs(std::list<DOWNLOAD_JOB>::iterator& position)
         return FALSE;
     }
     PatchLog("Connected");
-    SetStatus(g_bFrench ? "Mise à jour en cours..." : "Updating...");
+    SetStatus(FrEn("Mise à jour en cours...", "Updating..."));
 
     std::list<DOWNLOAD_JOB>& jobs = m_pContext->m_jobs;
     const int jobCount = (int)jobs.size();
@@ -167,7 +164,7 @@ BOOL CUpdater::RunJobs(std::list<DOWNLOAD_JOB>::iterator& position)
     }
 
     for (int pass = 0;;) {
-        SetStatus(g_bFrench ? "Vérification des fichiers..." : "Verifying files...");
+        SetStatus(FrEn("Vérification des fichiers...", "Verifying files..."));
         int repaired = 0;
         for (std::list<DOWNLOAD_JOB>::iterator job = jobs.begin(); job != jobs.end(); ++job) {
             WIN32_FILE_ATTRIBUTE_DATA info;
@@ -190,7 +187,7 @@ BOOL CUpdater::RunJobs(std::list<DOWNLOAD_JOB>::iterator& position)
             break;
     }
 
-    SetStatus(g_bFrench ? "Mise à jour terminée" : "Update completed");
+    SetStatus(FrEn("Mise à jour terminée", "Update completed"));
     return TRUE;
 }
 
@@ -204,16 +201,16 @@ void CUpdater::ReportError(DownloadResult result)
     CString text;
     switch (result) {
     case DL_WRITE_FAILED:
-        text = g_bFrench ? "Disque plein ou fichier verrouillé" : "Disk full or file locked";
+        text = FrEn("Disque plein ou fichier verrouillé", "Disk full or file locked");
         break;
     case DL_NOT_ON_SERVER:
-        text = g_bFrench ? "Fichier introuvable sur le serveur" : "File not found on the server";
+        text = FrEn("Fichier introuvable sur le serveur", "File not found on the server");
         break;
     case DL_MKDIR_FAILED:
-        text = g_bFrench ? "Impossible de créer le dossier" : "Cannot create folder";
+        text = FrEn("Impossible de créer le dossier", "Cannot create folder");
         break;
     case DL_BAD_MD5:
-        text = g_bFrench ? "Fichier téléchargé corrompu (md5)" : "Downloaded file is corrupted (md5)";
+        text = FrEn("Fichier téléchargé corrompu (md5)", "Downloaded file is corrupted (md5)");
         break;
     default: {
         static const DWORD MAX_DESCRIPTION = 8192;
@@ -245,14 +242,18 @@ void CUpdater::ReportError(DownloadResult result)
 
 void CUpdater::SetStatus(const char* text)
 {
-    m_pDlg->m_lblStatus.SetCaption(text);
-    m_pDlg->m_lblStatus.SetForeColor(WHITE);
+    ShowInWhite(m_pDlg->m_lblStatus, text);
 }
 
 void CUpdater::SetCounter(int current, int total)
 {
     char text[32];
     wsprintfA(text, "%d / %d", current, total);
-    m_pDlg->m_lblCount.SetCaption(text);
-    m_pDlg->m_lblCount.SetForeColor(WHITE);
+    ShowInWhite(m_pDlg->m_lblCount, text);
+}
+
+void CUpdater::ShowInWhite(CLabel& label, const char* text)
+{
+    label.SetCaption(text);
+    label.SetForeColor(RGB(255, 255, 255));
 }

@@ -23,7 +23,6 @@ CWnd* AfxGetMainWnd() {
     return pApp ? pApp->m_pMainWnd : NULL;
 }
 
-HINSTANCE AfxGetInstanceHandle() { return GetModuleHandleA(NULL); }
 HINSTANCE AfxGetResourceHandle() { return GetModuleHandleA(NULL); }
 LPCTSTR AfxGetAppName() { return AfxGetApp()->m_pszAppName; }
 
@@ -43,10 +42,8 @@ CString AfxGetExeTitle() {
 }
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
-    : m_pszAppName(m_szAppName), m_lpCmdLine(g_szEmptyCmdLine), m_hInstance(GetModuleHandleA(NULL)),
-      m_nCmdShow(SW_SHOWNORMAL), m_pszExeName(m_szExeName), m_nWaitCursorCount(0), m_hcurWaitCursorRestore(NULL) {
-    lstrcpynA(m_szExeName, AfxGetExeTitle(), sizeof(m_szExeName));
-    lstrcpynA(m_szAppName, lpszAppName ? lpszAppName : m_szExeName, sizeof(m_szAppName));
+    : m_pszAppName(m_szAppName), m_lpCmdLine(g_szEmptyCmdLine), m_nWaitCursorCount(0), m_hcurWaitCursorRestore(NULL) {
+    lstrcpynA(m_szAppName, lpszAppName ? lpszAppName : (LPCSTR)AfxGetExeTitle(), sizeof(m_szAppName));
     m_nThreadID = GetCurrentThreadId();
     if (g_pApp == NULL)
         g_pApp = this;
@@ -67,36 +64,19 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 int CWinApp::ExitInstance() { return 0; }
 int CWinApp::Run() { return CWinThread::Run(); }
 
-HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const {
-    return ::LoadIconA(AfxGetResourceHandle(), lpszResourceName);
-}
-HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIcon(MAKEINTRESOURCEA(nIDResource)); }
-HCURSOR CWinApp::LoadCursor(LPCTSTR lpszResourceName) const {
-    return ::LoadCursorA(AfxGetResourceHandle(), lpszResourceName);
-}
-HCURSOR CWinApp::LoadCursor(UINT nIDResource) const { return LoadCursor(MAKEINTRESOURCEA(nIDResource)); }
-HCURSOR CWinApp::LoadStandardCursor(LPCTSTR lpszCursorName) const { return ::LoadCursorA(NULL, lpszCursorName); }
-HICON CWinApp::LoadStandardIcon(LPCTSTR lpszIconName) const { return ::LoadIconA(NULL, lpszIconName); }
-
 void CWinApp::DoWaitCursor(int nCode) {
-    HCURSOR hcurWait = ::LoadCursorA(NULL, (LPCSTR)IDC_WAIT);
     if (nCode > 0) {
-        HCURSOR hcurPrev = ::SetCursor(hcurWait);
+        HCURSOR hcurPrev = ::SetCursor(::LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
         if (m_nWaitCursorCount++ == 0)
             m_hcurWaitCursorRestore = hcurPrev;
-    } else if (nCode < 0) {
-        if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0)
-            ::SetCursor(m_hcurWaitCursorRestore);
-    } else if (m_nWaitCursorCount > 0) {
-        ::SetCursor(hcurWait);
+    } else if (m_nWaitCursorCount > 0 && --m_nWaitCursorCount == 0) {
+        ::SetCursor(m_hcurWaitCursorRestore);
     }
 }
 
-int AfxWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int nCmdShow) {
+int AfxWinMain(HINSTANCE /*hInstance*/, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int /*nCmdShow*/) {
     CWinApp* pApp = AfxGetApp();
-    pApp->m_hInstance = hInstance;
     pApp->m_lpCmdLine = lpCmdLine ? lpCmdLine : g_szEmptyCmdLine;
-    pApp->m_nCmdShow = nCmdShow;
     pApp->m_nThreadID = GetCurrentThreadId();
     if (!pApp->InitApplication() || !pApp->InitInstance()) {
         if (pApp->m_pMainWnd != NULL)

@@ -1,7 +1,7 @@
 // The application object and the program entry.
 //
 // The program defines one global CWinApp-derived object; the entry point (WinMain, below) fills in
-// its instance and command line, calls InitInstance and, when that returns FALSE, ExitInstance, and
+// its command line, calls InitInstance and, when that returns FALSE, ExitInstance, and
 // ends the process with ExitInstance's result (Run is then never entered).
 #pragma once
 
@@ -23,27 +23,16 @@ public:
     int ExitInstance() override;
     int Run() override;
 
-    HICON LoadIcon(LPCTSTR lpszResourceName) const;
-    HICON LoadIcon(UINT nIDResource) const;
-    HCURSOR LoadCursor(LPCTSTR lpszResourceName) const;
-    HCURSOR LoadCursor(UINT nIDResource) const;
-    HCURSOR LoadStandardCursor(LPCTSTR lpszCursorName) const;
-    HICON LoadStandardIcon(LPCTSTR lpszIconName) const;
-
-    // nCode 1 begins a wait cursor, -1 ends one, 0 shows it again after something changed the cursor.
+    // nCode 1 begins a wait cursor, -1 ends one.
     virtual void DoWaitCursor(int nCode);
 
     LPCTSTR m_pszAppName;
     LPTSTR m_lpCmdLine; // the command line after the program's own name
-    HINSTANCE m_hInstance;
-    int m_nCmdShow;
-    LPCTSTR m_pszExeName;
 
     DECLARE_MESSAGE_MAP()
 
 private:
     char m_szAppName[MAX_PATH];
-    char m_szExeName[MAX_PATH];
     int m_nWaitCursorCount;
     HCURSOR m_hcurWaitCursorRestore;
 };
@@ -52,7 +41,6 @@ private:
 CWinApp* AfxGetApp();
 // The application's main window (m_pMainWnd), or NULL.
 CWnd* AfxGetMainWnd();
-HINSTANCE AfxGetInstanceHandle();
 // Where dialog templates, bitmaps, icons and the like are loaded from: the executable's module.
 HINSTANCE AfxGetResourceHandle();
 LPCTSTR AfxGetAppName();

@@ -14,8 +14,8 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
 BOOL CCmdTarget::DispatchToMap(UINT nKey, UINT nCode, UINT nID, AFX_MSGCALL& call) {
-    const bool byControl = nKey == WM_COMMAND || nKey == WM_NOTIFY;
-    const bool byCode = byControl || nKey == WM_REFLECT_BASE + WM_COMMAND || nKey == WM_REFLECT_BASE + WM_NOTIFY;
+    const bool byControl = nKey == WM_COMMAND;
+    const bool byCode = byControl || nKey == WM_REFLECT_BASE + WM_COMMAND;
     for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
          map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn != nullptr; ++e) {
@@ -39,7 +39,6 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* /*pExtra*/, AFX_CMDHANDLERI
 
 void CCmdTarget::BeginWaitCursor() { AfxGetApp()->DoWaitCursor(1); }
 void CCmdTarget::EndWaitCursor() { AfxGetApp()->DoWaitCursor(-1); }
-void CCmdTarget::RestoreWaitCursor() { AfxGetApp()->DoWaitCursor(0); }
 
 CDC* AfxDCFromParam(WPARAM wParam) { return CDC::FromHandle((HDC)wParam); }
 CWnd* AfxWndFromParam(LPARAM lParam) { return CWnd::FromHandle((HWND)lParam); }

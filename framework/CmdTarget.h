@@ -38,7 +38,7 @@ struct AFX_MSGCALL {
 typedef BOOL (*AFX_PMSGTHUNK)(CCmdTarget* pTarget, AFX_MSGCALL& call);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage; // window message, WM_COMMAND / WM_NOTIFY, or WM_REFLECT_BASE + one of them
+    UINT nMessage; // window message, WM_COMMAND, or WM_REFLECT_BASE + a message
     UINT nCode;    // notification code for command entries
     UINT nID;      // first and last control id for command entries
     UINT nLastID;
@@ -63,7 +63,6 @@ public:
     // The application's hourglass; calls nest.
     void BeginWaitCursor();
     void EndWaitCursor();
-    void RestoreWaitCursor();
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();
@@ -112,8 +111,6 @@ CPoint AfxPointFromParam(LPARAM lParam);
     {WM_PAINT, 0, 0, 0, AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), OnPaint))(); return TRUE;)},
 #define ON_WM_DESTROY()                                                                            \
     {WM_DESTROY, 0, 0, 0, AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), OnDestroy))(); return TRUE;)},
-#define ON_WM_CLOSE()                                                                              \
-    {WM_CLOSE, 0, 0, 0, AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), OnClose))(); return TRUE;)},
 #define ON_WM_SYSCOLORCHANGE()                                                                     \
     {WM_SYSCOLORCHANGE, 0, 0, 0,                                                                   \
      AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), OnSysColorChange))(); return TRUE;)},
@@ -131,29 +128,10 @@ CPoint AfxPointFromParam(LPARAM lParam);
     {WM_KILLFOCUS, 0, 0, 0,                                                                        \
      AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(CWnd*), OnKillFocus))(AfxWndFromParam(_c.wParam)); \
                    return TRUE;)},
-#define ON_WM_SETFOCUS()                                                                           \
-    {WM_SETFOCUS, 0, 0, 0,                                                                         \
-     AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(CWnd*), OnSetFocus))(AfxWndFromParam(_c.wParam)); \
-                   return TRUE;)},
 #define ON_WM_ACTIVATE()                                                                           \
     {WM_ACTIVATE, 0, 0, 0,                                                                         \
      AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(UINT, CWnd*, BOOL), OnActivate))(            \
                        (UINT)LOWORD(_c.wParam), AfxWndFromParam(_c.lParam), (BOOL)HIWORD(_c.wParam)); \
-                   return TRUE;)},
-#define ON_WM_SIZE()                                                                               \
-    {WM_SIZE, 0, 0, 0,                                                                             \
-     AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(UINT, int, int), OnSize))(                  \
-                       (UINT)_c.wParam, (int)(short)LOWORD(_c.lParam), (int)(short)HIWORD(_c.lParam)); \
-                   return TRUE;)},
-#define ON_WM_CREATE()                                                                             \
-    {WM_CREATE, 0, 0, 0,                                                                           \
-     AFX_MSG_THUNK(_c.result = (LRESULT)(_p->*AFX_MSG_PMF(int (ThisClass::*)(LPCREATESTRUCT), OnCreate))( \
-                       (LPCREATESTRUCT)_c.lParam);                                                 \
-                   return TRUE;)},
-#define ON_WM_SYSCOMMAND()                                                                         \
-    {WM_SYSCOMMAND, 0, 0, 0,                                                                       \
-     AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(UINT, LPARAM), OnSysCommand))((UINT)_c.wParam, \
-                                                                                       _c.lParam); \
                    return TRUE;)},
 #define ON_WM_ERASEBKGND()                                                                         \
     {WM_ERASEBKGND, 0, 0, 0,                                                                       \
@@ -184,8 +162,6 @@ CPoint AfxPointFromParam(LPARAM lParam);
                    return TRUE;)},
 #define ON_WM_MOUSEMOVE() AFX_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
 #define ON_WM_LBUTTONDOWN() AFX_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
-#define ON_WM_LBUTTONUP() AFX_ON_MOUSE(WM_LBUTTONUP, OnLButtonUp)
-#define ON_WM_LBUTTONDBLCLK() AFX_ON_MOUSE(WM_LBUTTONDBLCLK, OnLButtonDblClk)
 
 // All WM_CTLCOLOR* messages: HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor).
 #define ON_WM_CTLCOLOR()                                                                           \
@@ -210,23 +186,9 @@ CPoint AfxPointFromParam(LPARAM lParam);
     {WM_COMMAND, (UINT)(wNotifyCode), (UINT)(id), (UINT)(id),                                      \
      AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), memberFxn))(); return TRUE;)},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
-#define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
-#define ON_EN_KILLFOCUS(id, memberFxn) ON_CONTROL(EN_KILLFOCUS, id, memberFxn)
-#define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
-
-// WM_NOTIFY received by the parent: void handler(NMHDR*, LRESULT*).
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                      \
-    {WM_NOTIFY, (UINT)(wNotifyCode), (UINT)(id), (UINT)(id),                                       \
-     AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(NMHDR*, LRESULT*), memberFxn))(             \
-                       (NMHDR*)_c.lParam, &_c.result);                                             \
-                   return TRUE;)},
 
 // Notifications reflected to the control that sent them.
-// void handler(): the parent never sees the notification.
-#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn)                                                 \
-    {WM_REFLECT_BASE + WM_COMMAND, (UINT)(wNotifyCode), 0, 0,                                      \
-     AFX_MSG_THUNK((_p->*AFX_MSG_PMF(void (ThisClass::*)(), memberFxn))(); return TRUE;)},
 // BOOL handler(): FALSE lets the parent handle the notification as well.
 #define ON_CONTROL_REFLECT_EX(wNotifyCode, memberFxn)                                              \
     {WM_REFLECT_BASE + WM_COMMAND, (UINT)(wNotifyCode), 0, 0,                                      \

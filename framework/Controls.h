@@ -10,15 +10,6 @@ class CButton : public CWnd {
 public:
     CButton() {}
 
-    BOOL Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
-
-    UINT GetState() const;
-    void SetState(BOOL bHighlight);
-    int GetCheck() const;
-    void SetCheck(int nCheck);
-    UINT GetButtonStyle() const;
-    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE);
-
     // Owner-drawn buttons: the parent's WM_DRAWITEM for this button ends up here.
     virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
 
@@ -29,26 +20,14 @@ protected:
 class CStatic : public CWnd {
 public:
     CStatic() {}
-
-    BOOL Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID = 0xffff);
-    HICON SetIcon(HICON hIcon);
-    HBITMAP SetBitmap(HBITMAP hBitmap);
 };
 
 class CProgressCtrl : public CWnd {
 public:
     CProgressCtrl() {}
 
-    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
-
     void SetRange(short nLower, short nUpper);
-    void SetRange32(int nLower, int nUpper);
-    void GetRange(int& nLower, int& nUpper) const;
     int SetPos(int nPos); // returns the previous position
-    int GetPos() const;
-    int OffsetPos(int nPos);
-    int SetStep(int nStep);
-    int StepIt();
     COLORREF SetBarColor(COLORREF clrBar);
     COLORREF SetBkColor(COLORREF clrNew);
 };
@@ -63,6 +42,4 @@ public:
     void Activate(BOOL bActivate);
     int SetMaxTipWidth(int iWidth);
     void RelayEvent(LPMSG lpMsg);
-    BOOL AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool = NULL, UINT_PTR nIDTool = 0);
-    void UpdateTipText(LPCTSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
 };

@@ -28,27 +28,10 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     }
 }
 
-void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
-    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
-    if (hWndCtrl == NULL)
-        return;
-    if (pDX->m_bSaveAndValidate) {
-        int len = ::GetWindowTextLengthA(hWndCtrl);
-        ::GetWindowTextA(hWndCtrl, value.GetBuffer(len), len + 1);
-        value.ReleaseBuffer();
-    } else {
-        ::SetWindowTextA(hWndCtrl, value);
-    }
-}
-
 // --- CDialog
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_lpszTemplateName(MAKEINTRESOURCEA(nIDTemplate)), m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd),
-      m_nModalResult(-1), m_bInModal(FALSE), m_bEndModal(FALSE) {}
-
-CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd)
-    : m_lpszTemplateName(lpszTemplateName), m_nIDHelp(0), m_pParentWnd(pParentWnd), m_nModalResult(-1),
+    : m_lpszTemplateName(MAKEINTRESOURCEA(nIDTemplate)), m_pParentWnd(pParentWnd), m_nModalResult(-1),
       m_bInModal(FALSE), m_bEndModal(FALSE) {}
 
 CDialog::~CDialog() {}
@@ -67,7 +50,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM /*wParam*/,
     return pDlg->OnInitDialog();
 }
 
-BOOL CDialog::CreateFromTemplate(CWnd* /*pParentWnd*/, HWND hWndOwner) {
+BOOL CDialog::CreateFromTemplate(HWND hWndOwner) {
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hResource = ::FindResourceA(hInst, m_lpszTemplateName, (LPCSTR)RT_DIALOG);
     HGLOBAL hTemplate = hResource ? ::LoadResource(hInst, hResource) : NULL;
@@ -88,17 +71,12 @@ BOOL CDialog::CreateFromTemplate(CWnd* /*pParentWnd*/, HWND hWndOwner) {
     return m_hWnd == hWnd;
 }
 
-BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd) {
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     if (m_hWnd != NULL)
         return FALSE;
-    m_lpszTemplateName = lpszTemplateName;
+    m_lpszTemplateName = MAKEINTRESOURCEA(nIDTemplate);
     m_pParentWnd = pParentWnd;
-    return CreateFromTemplate(pParentWnd, pParentWnd->GetSafeHwnd());
-}
-
-BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
-    m_nIDHelp = nIDTemplate;
-    return Create(MAKEINTRESOURCEA(nIDTemplate), pParentWnd);
+    return CreateFromTemplate(pParentWnd->GetSafeHwnd());
 }
 
 namespace {
@@ -133,7 +111,7 @@ INT_PTR CDialog::DoModal() {
     m_nModalResult = -1;
     m_bEndModal = FALSE;
     m_bInModal = TRUE;
-    if (CreateFromTemplate(m_pParentWnd, hWndOwner)) {
+    if (CreateFromTemplate(hWndOwner)) {
         BOOL bShown = FALSE;
         MSG msg;
         while (!m_bEndModal && m_hWnd != NULL) {
@@ -206,11 +184,3 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
-
-void CDialog::NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
-void CDialog::PrevDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 1, 0); }
-void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {
-    ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, (WPARAM)pWndCtrl->GetSafeHwnd(), TRUE);
-}
-void CDialog::SetDefID(UINT nID) { ::SendMessageA(m_hWnd, DM_SETDEFID, nID, 0); }
-DWORD CDialog::GetDefID() const { return (DWORD)::SendMessageA(m_hWnd, DM_GETDEFID, 0, 0); }

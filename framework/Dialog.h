@@ -23,29 +23,21 @@ public:
 // Binds the template's control nIDC to rControl once (PreSubclassWindow runs, then its messages go
 // through rControl's map).
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
-    explicit CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd = NULL);
     ~CDialog() override;
 
     // Runs the dialog until EndDialog or a WM_QUIT and returns the EndDialog result; -1 when the
     // window could not be made or a WM_QUIT ended the run. The window is destroyed on return.
     // The quit message is not posted again: nothing outside the dialog loops in this program.
     virtual INT_PTR DoModal();
-    // Modeless.
+    // Modeless, without a loop of its own: how the tests open the program's windows.
     virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = NULL);
-    virtual BOOL Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd = NULL);
 
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
-    void NextDlgCtrl() const;
-    void PrevDlgCtrl() const;
-    void GotoDlgCtrl(CWnd* pWndCtrl);
-    void SetDefID(UINT nID);
-    DWORD GetDefID() const;
 
     // Runs from WM_INITDIALOG; CDialog's binds the controls (UpdateData(FALSE)). TRUE: the dialog
     // manager gives the focus to the first tab stop.
@@ -55,13 +47,12 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     LPCTSTR m_lpszTemplateName;
-    UINT m_nIDHelp;
     CWnd* m_pParentWnd;
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
 
-    BOOL CreateFromTemplate(CWnd* pParentWnd, HWND hWndOwner);
+    BOOL CreateFromTemplate(HWND hWndOwner);
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     INT_PTR m_nModalResult;

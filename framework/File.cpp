@@ -82,8 +82,6 @@ void AfxThrowMemoryException() {
 // ---------------------------------------------------------------------------------------------
 // CFile
 
-const HANDLE CFile::hFileNull = INVALID_HANDLE_VALUE;
-
 namespace {
 
 void SetError(CFileException* pError, int cause, LONG lOsError, LPCSTR pszFileName) {
@@ -96,14 +94,6 @@ void SetError(CFileException* pError, int cause, LONG lOsError, LPCSTR pszFileNa
 }  // namespace
 
 CFile::CFile() : m_hFile(INVALID_HANDLE_VALUE), m_bCloseOnDelete(FALSE) {}
-
-CFile::CFile(HANDLE hFile) : m_hFile(hFile), m_bCloseOnDelete(FALSE) {}
-
-CFile::CFile(LPCSTR pszFileName, UINT nOpenFlags) : CFile() {
-    CFileException error;
-    if (!Open(pszFileName, nOpenFlags, &error))
-        AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
-}
 
 CFile::~CFile() {
     // Closing may fail; a destructor must not throw, so errors are ignored here.
@@ -179,30 +169,10 @@ ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom) {
     return (ULONGLONG)pos.QuadPart;
 }
 
-ULONGLONG CFile::GetPosition() const {
-    LARGE_INTEGER zero, pos;
-    zero.QuadPart = 0;
-    if (!::SetFilePointerEx(m_hFile, zero, &pos, FILE_CURRENT))
-        CFileException::ThrowOsError((LONG)::GetLastError(), m_strFileName);
-    return (ULONGLONG)pos.QuadPart;
-}
-
 ULONGLONG CFile::GetLength() const {
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(m_hFile, &size)) CFileException::ThrowOsError((LONG)::GetLastError(), m_strFileName);
     return (ULONGLONG)size.QuadPart;
-}
-
-void CFile::SetLength(ULONGLONG dwNewLen) {
-    ULONGLONG keep = GetPosition();
-    Seek((LONGLONG)dwNewLen, begin);
-    if (!::SetEndOfFile(m_hFile)) CFileException::ThrowOsError((LONG)::GetLastError(), m_strFileName);
-    Seek((LONGLONG)(keep < dwNewLen ? keep : dwNewLen), begin);
-}
-
-void CFile::Flush() {
-    if (m_hFile != INVALID_HANDLE_VALUE && !::FlushFileBuffers(m_hFile))
-        CFileException::ThrowOsError((LONG)::GetLastError(), m_strFileName);
 }
 
 void CFile::Close() {
@@ -222,23 +192,12 @@ void CFile::Abort() {
     m_strFileName.Empty();
 }
 
-CString CFile::GetFileName() const {
-    int cut = -1;
-    for (int i = 0; i < m_strFileName.GetLength(); ++i)
-        if (m_strFileName[i] == '\\' || m_strFileName[i] == '/' || m_strFileName[i] == ':') cut = i;
-    return m_strFileName.Mid(cut + 1);
-}
-
 // ---------------------------------------------------------------------------------------------
 // CMemFile
 
 CMemFile::CMemFile(UINT nGrowBytes)
     : m_nGrowBytes(nGrowBytes), m_nPosition(0), m_nBufferSize(0), m_nFileSize(0), m_lpBuffer(NULL),
       m_bAutoDelete(TRUE) {}
-
-CMemFile::CMemFile(BYTE* pBuffer, UINT nBufferSize, UINT nGrowBytes) : CMemFile(nGrowBytes) {
-    Attach(pBuffer, nBufferSize, nGrowBytes);
-}
 
 CMemFile::~CMemFile() { FreeBuffer(); }
 
@@ -251,13 +210,6 @@ void CMemFile::Attach(BYTE* pBuffer, UINT nBufferSize, UINT nGrowBytes) {
     // A fixed buffer holds its content already; a growable one starts empty and is ours.
     m_nFileSize = nGrowBytes == 0 ? nBufferSize : 0;
     m_bAutoDelete = nGrowBytes != 0;
-}
-
-BYTE* CMemFile::Detach() {
-    BYTE* buffer = m_lpBuffer;
-    m_lpBuffer = NULL;
-    m_nBufferSize = m_nFileSize = m_nPosition = 0;
-    return buffer;
 }
 
 void CMemFile::FreeBuffer() {
@@ -307,15 +259,6 @@ ULONGLONG CMemFile::Seek(LONGLONG lOff, UINT nFrom) {
         AfxThrowFileException(CFileException::badSeek);
     m_nPosition = (SIZE_T)target;
     return (ULONGLONG)m_nPosition;
-}
-
-void CMemFile::SetLength(ULONGLONG dwNewLen) {
-    if (dwNewLen > (ULONGLONG)(SIZE_T)-1) AfxThrowMemoryException();
-    SIZE_T size = (SIZE_T)dwNewLen;
-    Reserve(size);
-    if (size > m_nFileSize) memset(m_lpBuffer + m_nFileSize, 0, size - m_nFileSize);
-    m_nFileSize = size;
-    if (m_nPosition > size) m_nPosition = size;
 }
 
 void CMemFile::Close() { FreeBuffer(); }

@@ -75,11 +75,7 @@ public:
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
-    static const HANDLE hFileNull;
-
     CFile();
-    explicit CFile(HANDLE hFile);                 // wraps an open handle without taking it over
-    CFile(LPCSTR pszFileName, UINT nOpenFlags);   // throws CFileException* when it cannot open
     ~CFile() override;
 
     // FALSE on failure; pError (if given) then holds the cause and the system error.
@@ -89,17 +85,9 @@ public:
     virtual void Write(const void* pBuf, UINT nCount);
     virtual ULONGLONG Seek(LONGLONG lOff, UINT nFrom);
     ULONGLONG SeekToEnd() { return Seek(0, end); }
-    void SeekToBegin() { Seek(0, begin); }
-    virtual ULONGLONG GetPosition() const;
     virtual ULONGLONG GetLength() const;
-    virtual void SetLength(ULONGLONG dwNewLen);
-    virtual void Flush();
     virtual void Close();   // throws when the system refuses to close
     virtual void Abort();   // closes, ignoring errors
-
-    CString GetFilePath() const { return m_strFileName; }
-    CString GetFileName() const;
-    operator HANDLE() const { return m_hFile; }
 
     HANDLE m_hFile;
 
@@ -113,19 +101,14 @@ protected:
 class CMemFile : public CFile {
 public:
     explicit CMemFile(UINT nGrowBytes = 1024);
-    CMemFile(BYTE* pBuffer, UINT nBufferSize, UINT nGrowBytes = 0);
     ~CMemFile() override;
 
     void Attach(BYTE* pBuffer, UINT nBufferSize, UINT nGrowBytes = 0);
-    BYTE* Detach();
 
     UINT Read(void* pBuf, UINT nCount) override;
     void Write(const void* pBuf, UINT nCount) override;
     ULONGLONG Seek(LONGLONG lOff, UINT nFrom) override;
-    ULONGLONG GetPosition() const override { return m_nPosition; }
     ULONGLONG GetLength() const override { return m_nFileSize; }
-    void SetLength(ULONGLONG dwNewLen) override;
-    void Flush() override {}
     void Close() override;
     void Abort() override { Close(); }
 

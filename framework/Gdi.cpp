@@ -1,7 +1,5 @@
 #include "framework/Gdi.h"
 
-#include "framework/App.h"
-
 #include <mutex>
 #include <unordered_map>
 
@@ -36,11 +34,8 @@ Wrapper* GdiWrapper(Handle handle) {
 CGdiObject::~CGdiObject() { DeleteObject(); }
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject) { return GdiWrapper<CGdiObject>(hObject); }
-CPen* CPen::FromHandle(HPEN hPen) { return GdiWrapper<CPen>(hPen); }
-CBrush* CBrush::FromHandle(HBRUSH hBrush) { return GdiWrapper<CBrush>(hBrush); }
 CFont* CFont::FromHandle(HFONT hFont) { return GdiWrapper<CFont>(hFont); }
 CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return GdiWrapper<CBitmap>(hBitmap); }
-CRgn* CRgn::FromHandle(HRGN hRgn) { return GdiWrapper<CRgn>(hRgn); }
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject) {
     if (!hObject) return FALSE;
@@ -58,35 +53,6 @@ HGDIOBJ CGdiObject::Detach() {
 BOOL CGdiObject::DeleteObject() {
     if (!m_hObject) return FALSE;
     return ::DeleteObject(Detach());
-}
-
-BOOL CGdiObject::CreateStockObject(int nIndex) { return Attach(::GetStockObject(nIndex)); }
-
-BOOL CBrush::CreatePatternBrush(CBitmap* pBitmap) {
-    return pBitmap ? Attach(::CreatePatternBrush((HBITMAP)pBitmap->m_hObject)) : FALSE;
-}
-
-BOOL CFont::CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
-                       BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
-                       BYTE nQuality, BYTE nPitchAndFamily, LPCSTR pszFacename) {
-    return Attach(::CreateFontA(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline, cStrikeOut,
-                                nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily, pszFacename));
-}
-
-BOOL CFont::CreatePointFont(int nPointSize, LPCSTR pszFaceName, CDC* pDC) {
-    LOGFONTA lf = {};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    if (pszFaceName) lstrcpynA(lf.lfFaceName, pszFaceName, LF_FACESIZE);
-    HDC hDC = pDC ? pDC->m_hDC : ::GetDC(NULL);
-    lf.lfHeight = -::MulDiv(nPointSize, ::GetDeviceCaps(hDC, LOGPIXELSY), 720);
-    if (!pDC) ::ReleaseDC(NULL, hDC);
-    return CreateFontIndirect(&lf);
-}
-
-BOOL CBitmap::LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCEA(nIDResource)); }
-
-BOOL CBitmap::LoadBitmap(LPCSTR pszResourceName) {
-    return Attach(::LoadBitmapA(AfxGetResourceHandle(), pszResourceName));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {
@@ -131,28 +97,9 @@ BOOL CDC::CreateCompatibleDC(CDC* pDC) {
     return TRUE;
 }
 
-BOOL CDC::CreateDC(LPCSTR pszDriverName, LPCSTR pszDeviceName, LPCSTR pszOutput, const DEVMODEA* pInitData) {
-    HDC hDC = ::CreateDCA(pszDriverName, pszDeviceName, pszOutput, pInitData);
-    if (!Attach(hDC)) return FALSE;
-    m_bOwnsDC = TRUE;
-    return TRUE;
-}
-
 BOOL CDC::DeleteDC() {
     if (!m_hDC) return FALSE;
     return ::DeleteDC(Detach());
-}
-
-CGdiObject* CDC::SelectStockObject(int nIndex) {
-    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex)));
-}
-
-CPen* CDC::SelectObject(CPen* pPen) {
-    return CPen::FromHandle((HPEN)::SelectObject(m_hDC, pPen ? pPen->m_hObject : NULL));
-}
-
-CBrush* CDC::SelectObject(CBrush* pBrush) {
-    return CBrush::FromHandle((HBRUSH)::SelectObject(m_hDC, pBrush ? pBrush->m_hObject : NULL));
 }
 
 CFont* CDC::SelectObject(CFont* pFont) {
@@ -165,10 +112,6 @@ CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
 
 CGdiObject* CDC::SelectObject(CGdiObject* pObject) {
     return CGdiObject::FromHandle(::SelectObject(m_hDC, pObject ? pObject->m_hObject : NULL));
-}
-
-int CDC::SelectObject(CRgn* pRgn) {
-    return (int)(INT_PTR)::SelectObject(m_hDC, pRgn ? pRgn->m_hObject : NULL);
 }
 
 void CDC::FillSolidRect(LPCRECT pRect, COLORREF clr) {
@@ -192,55 +135,4 @@ void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF
     FillSolidRect(x, y, 1, cy - 1, clrTopLeft);
     FillSolidRect(x + cx - 1, y, 1, cy, clrBottomRight);
     FillSolidRect(x, y + cy - 1, cx, 1, clrBottomRight);
-}
-
-CPoint CDC::MoveTo(int x, int y) {
-    POINT old = {0, 0};
-    ::MoveToEx(m_hDC, x, y, &old);
-    return CPoint(old);
-}
-
-CSize CDC::GetTextExtent(LPCSTR pszString, int nCount) const {
-    SIZE size = {0, 0};
-    ::GetTextExtentPoint32A(m_hDC, pszString, nCount, &size);
-    return CSize(size);
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, HBITMAP hBitmap, UINT nFlags, HBRUSH hBrush) {
-    return ::DrawStateA(m_hDC, hBrush, NULL, (LPARAM)hBitmap, 0, pt.x, pt.y, size.cx, size.cy, nFlags | DST_BITMAP);
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, CBitmap* pBitmap, UINT nFlags, CBrush* pBrush) {
-    return DrawState(pt, size, pBitmap ? (HBITMAP)pBitmap->m_hObject : (HBITMAP)NULL, nFlags,
-                     pBrush ? (HBRUSH)pBrush->m_hObject : (HBRUSH)NULL);
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, HICON hIcon, UINT nFlags, HBRUSH hBrush) {
-    return ::DrawStateA(m_hDC, hBrush, NULL, (LPARAM)hIcon, 0, pt.x, pt.y, size.cx, size.cy, nFlags | DST_ICON);
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, HICON hIcon, UINT nFlags, CBrush* pBrush) {
-    return DrawState(pt, size, hIcon, nFlags, pBrush ? (HBRUSH)pBrush->m_hObject : (HBRUSH)NULL);
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, LPCSTR pszText, UINT nFlags, BOOL bPrefixText, int nTextLen,
-                    HBRUSH hBrush) {
-    return ::DrawStateA(m_hDC, hBrush, NULL, (LPARAM)pszText, (WPARAM)nTextLen, pt.x, pt.y, size.cx, size.cy,
-                        nFlags | (bPrefixText ? DST_PREFIXTEXT : DST_TEXT));
-}
-
-BOOL CDC::DrawState(CPoint pt, CSize size, DRAWSTATEPROC pfnDrawProc, LPARAM lData, UINT nFlags, HBRUSH hBrush) {
-    return ::DrawStateA(m_hDC, hBrush, pfnDrawProc, lData, 0, pt.x, pt.y, size.cx, size.cy, nFlags | DST_COMPLEX);
-}
-
-CPoint CDC::SetViewportOrg(int x, int y) {
-    POINT old = {0, 0};
-    ::SetViewportOrgEx(m_hDC, x, y, &old);
-    return CPoint(old);
-}
-
-CPoint CDC::SetWindowOrg(int x, int y) {
-    POINT old = {0, 0};
-    ::SetWindowOrgEx(m_hDC, x, y, &old);
-    return CPoint(old);
 }

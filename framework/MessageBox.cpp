@@ -19,9 +19,3 @@ HWND BoxOwner() {
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
     return ::MessageBoxA(BoxOwner(), lpszText ? lpszText : "", AfxGetAppName(), nType);
 }
-
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
-    char text[1024] = "";
-    ::LoadStringA(AfxGetResourceHandle(), nIDPrompt, text, sizeof(text));
-    return AfxMessageBox(text, nType, nIDHelp);
-}

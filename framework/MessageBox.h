@@ -7,4 +7,3 @@
 // On the UI thread the box is owned by the main window (or the thread's active window); from any
 // other thread it is owned by nothing, so the UI thread keeps running its own loop meanwhile.
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);

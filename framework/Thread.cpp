@@ -50,8 +50,6 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
 }
 
 DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }
-DWORD CWinThread::SuspendThread() { return ::SuspendThread(m_hThread); }
-int CWinThread::GetThreadPriority() { return ::GetThreadPriority(m_hThread); }
 BOOL CWinThread::SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
 
 BOOL CWinThread::InitInstance() { return FALSE; }
@@ -61,7 +59,6 @@ BOOL CWinThread::OnIdle(LONG) {
     AfxDeleteTempMap();
     return FALSE;
 }
-CWnd* CWinThread::GetMainWnd() { return m_pMainWnd; }
 
 int CWinThread::Run() {
     MSG msg;

@@ -18,10 +18,7 @@ public:
     // Starts the thread (suspended with CREATE_SUSPENDED).
     BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = NULL);
     DWORD ResumeThread();
-    DWORD SuspendThread();
-    int GetThreadPriority();
     BOOL SetThreadPriority(int nPriority);
-    operator HANDLE() const { return m_hThread; }
 
     virtual BOOL InitInstance();
     virtual int ExitInstance();
@@ -29,7 +26,6 @@ public:
     virtual int Run();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual BOOL OnIdle(LONG lCount);
-    virtual CWnd* GetMainWnd();
     // Deletes the object at the thread's end when m_bAutoDelete is set.
     virtual void Delete();
 

@@ -240,23 +240,14 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    HWND hWndControl = ::GetDlgItem(pParent->GetSafeHwnd(), (int)nID);
-    return hWndControl != NULL && SubclassWindow(hWndControl);
-}
-
-HWND CWnd::UnsubclassWindow() { return Detach(); }
-
 void CWnd::OnFinalNcDestroy() {
     Detach();
     if (CWinApp* pApp = AfxGetAppIfAny())
         if (pApp->m_pMainWnd == this)
             pApp->m_pMainWnd = NULL;
     DestroyControlSite();
-    PostNcDestroy();
 }
 
-void CWnd::PostNcDestroy() {}
 void CWnd::PreSubclassWindow() {}
 
 // --- creation
@@ -287,11 +278,6 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
                     (HMENU)(UINT_PTR)nID, lpParam);
 }
 
-BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID, CCreateContext* /*pContext*/) {
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, NULL);
-}
-
 BOOL CWnd::DestroyWindow() {
     if (m_hWnd == NULL) {
         DestroyControlSite();
@@ -319,8 +305,6 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     if (message == WM_COMMAND) {
         handled = OnCommand(wParam, lParam);
         result = handled;
-    } else if (message == WM_NOTIFY) {
-        handled = OnNotify(wParam, lParam, &result);
     } else {
         if (message == WM_DRAWITEM) {
             const DRAWITEMSTRUCT* pDIS = (const DRAWITEMSTRUCT*)lParam;
@@ -366,20 +350,6 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     return OnCmdMsg(nID, nCode, NULL, NULL);
 }
 
-BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    NMHDR* pNMHDR = (NMHDR*)lParam;
-    if (pNMHDR == NULL)
-        return FALSE;
-    CWnd* pChild = FromHandlePermanent(pNMHDR->hwndFrom);
-    if (pChild != NULL && pChild != this && pChild->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult))
-        return TRUE;
-    AFX_MSGCALL call = {WM_NOTIFY, wParam, lParam, 0};
-    if (!DispatchToMap(WM_NOTIFY, pNMHDR->code, (UINT)pNMHDR->idFrom, call))
-        return FALSE;
-    *pResult = call.result;
-    return TRUE;
-}
-
 BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     return ReflectChildNotify(message, wParam, lParam, pResult);
 }
@@ -389,8 +359,6 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     BOOL handled;
     if (message == WM_COMMAND)
         handled = DispatchToMap(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0, call);
-    else if (message == WM_NOTIFY)
-        handled = DispatchToMap(WM_REFLECT_BASE + WM_NOTIFY, ((NMHDR*)lParam)->code, 0, call);
     else if (IsCtlColorMessage(message))
         handled = DispatchToMap(WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, call);
     else
@@ -400,35 +368,10 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     return handled;
 }
 
-BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
-    CWnd* pChild = FromHandlePermanent(hWndChild);
-    return pChild != NULL && pChild->SendChildNotifyLastMsg(pResult);
-}
-
-BOOL CWnd::SendChildNotifyLastMsg(LRESULT* pResult) {
-    LRESULT result = 0;
-    BOOL handled = OnChildNotify(t_msgCur.message, t_msgCur.wParam, t_msgCur.lParam, &result);
-    if (handled && pResult != NULL)
-        *pResult = result;
-    return handled;
-}
-
 // --- default handlers
 
 void CWnd::OnPaint() { Default(); }
 void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return (BOOL)Default(); }
-LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return (HCURSOR)Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return (BOOL)Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
 namespace {
 BOOL CALLBACK ForwardSysColorChange(HWND hWnd, LPARAM) {
     if (CWnd::FromHandlePermanent(hWnd) != NULL)
@@ -444,13 +387,6 @@ void CWnd::OnSysColorChange() {
         ::EnumChildWindows(m_hWnd, ForwardSysColorChange, 0);
     Default();
 }
-void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
-void CWnd::OnEnable(BOOL) { Default(); }
-void CWnd::OnCancelMode() { Default(); }
-UINT CWnd::OnGetDlgCode() { return (UINT)Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-int CWnd::OnCreate(LPCREATESTRUCT) { return (int)Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 
 HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     UINT message = WM_CTLCOLORMSGBOX + nCtlColor;
@@ -481,40 +417,18 @@ BOOL CWnd::ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
     return TRUE;
 }
 
-BOOL CWnd::ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
-    DWORD style = (DWORD)GetWindowLongA(hWnd, GWL_EXSTYLE);
-    DWORD newStyle = (style & ~dwRemove) | dwAdd;
-    if (style == newStyle)
-        return FALSE;
-    SetWindowLongA(hWnd, GWL_EXSTYLE, (LONG)newStyle);
-    if (nFlags != 0)
-        ::SetWindowPos(hWnd, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
-    return TRUE;
-}
-
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) { return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags); }
-BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
-    return ModifyStyleEx(m_hWnd, dwRemove, dwAdd, nFlags);
-}
 DWORD CWnd::GetStyle() const { return (DWORD)GetWindowLongA(m_hWnd, GWL_STYLE); }
-DWORD CWnd::GetExStyle() const { return (DWORD)GetWindowLongA(m_hWnd, GWL_EXSTYLE); }
 
 // --- text
 
 void CWnd::SetWindowText(LPCTSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
-int CWnd::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const {
-    return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);
-}
 void CWnd::GetWindowText(CString& rString) const {
     int len = ::GetWindowTextLengthA(m_hWnd);
     ::GetWindowTextA(m_hWnd, rString.GetBuffer(len), len + 1);
     rString.ReleaseBuffer();
 }
-int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
 void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) { ::SetDlgItemTextA(m_hWnd, nID, lpszString); }
-int CWnd::GetDlgItemText(int nID, LPTSTR lpStr, int nMaxCount) const {
-    return (int)::GetDlgItemTextA(m_hWnd, nID, lpStr, nMaxCount);
-}
 int CWnd::GetDlgItemText(int nID, CString& rString) const {
     rString.Empty();
     HWND hWndItem = ::GetDlgItem(m_hWnd, nID);
@@ -525,47 +439,18 @@ int CWnd::GetDlgItemText(int nID, CString& rString) const {
     rString.ReleaseBuffer();
     return rString.GetLength();
 }
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
-    ::SendMessageA(m_hWnd, WM_SETFONT, (WPARAM)pFont->GetSafeHandle(), bRedraw);
-}
-CFont* CWnd::GetFont() const {
-    HFONT hFont = (HFONT)::SendMessageA(m_hWnd, WM_GETFONT, 0, 0);
-    return hFont ? CFont::FromHandle(hFont) : NULL;
-}
-HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
-    return (HICON)::SendMessageA(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, (LPARAM)hIcon);
-}
-HICON CWnd::GetIcon(BOOL bBigIcon) const {
-    return (HICON)::SendMessageA(m_hWnd, WM_GETICON, bBigIcon ? ICON_BIG : ICON_SMALL, 0);
-}
-
 // --- painting
 
-void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, NULL, bErase); }
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
-void CWnd::ValidateRect(LPCRECT lpRect) { ::ValidateRect(m_hWnd, lpRect); }
-BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, CRgn* prgnUpdate, UINT flags) {
-    return ::RedrawWindow(m_hWnd, lpRectUpdate, prgnUpdate ? (HRGN)prgnUpdate->m_hObject : NULL, flags);
+BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN hrgnUpdate, UINT flags) {
+    return ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, flags);
 }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
-CDC* CWnd::GetDC() {
-    HDC hDC = ::GetDC(m_hWnd);
-    return hDC ? CDC::FromHandle(hDC) : NULL;
-}
-CDC* CWnd::GetWindowDC() {
-    HDC hDC = ::GetWindowDC(m_hWnd);
-    return hDC ? CDC::FromHandle(hDC) : NULL;
-}
-int CWnd::ReleaseDC(CDC* pDC) { return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0; }
-
 // --- geometry
 
 BOOL CWnd::ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
-}
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
-    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
 }
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
     return ::SetWindowPos(m_hWnd, pWndInsertAfter->GetSafeHwnd(), x, y, cx, cy, nFlags);
@@ -573,10 +458,8 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
 int CWnd::SetWindowRgn(HRGN hRgn, BOOL bRedraw) { return ::SetWindowRgn(m_hWnd, hRgn, bRedraw); }
 void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
 void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 void CWnd::ScreenToClient(LPRECT lpRect) const { ::MapWindowPoints(NULL, m_hWnd, (LPPOINT)lpRect, 2); }
 void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
-void CWnd::ClientToScreen(LPRECT lpRect) const { ::MapWindowPoints(m_hWnd, NULL, (LPPOINT)lpRect, 2); }
 
 void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     DWORD style = GetStyle();
@@ -623,37 +506,20 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     ::SetWindowPos(m_hWnd, NULL, x, y, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-CWnd* CWnd::WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
-
 // --- state and relations
 
 BOOL CWnd::EnableWindow(BOOL bEnable) { return ::EnableWindow(m_hWnd, bEnable); }
 BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
 BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
 CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
-CWnd* CWnd::GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
-CWnd* CWnd::SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
-BOOL CWnd::SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
-CWnd* CWnd::GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
-void CWnd::GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
 CWnd* CWnd::GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious) const {
     return FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl->GetSafeHwnd(), bPrevious));
-}
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::SendDlgItemMessageA(m_hWnd, nID, message, wParam, lParam);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
-}
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
 }
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD)) {
     return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
@@ -664,13 +530,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); 
 
 CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd()) { Attach(::GetDC(m_hWnd)); }
 CClientDC::~CClientDC() {
-    HDC hDC = Detach();
-    if (hDC != NULL)
-        ::ReleaseDC(m_hWnd, hDC);
-}
-
-CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd()) { Attach(::GetWindowDC(m_hWnd)); }
-CWindowDC::~CWindowDC() {
     HDC hDC = Detach();
     if (hDC != NULL)
         ::ReleaseDC(m_hWnd, hDC);

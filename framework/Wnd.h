@@ -13,7 +13,6 @@
 
 class CFile;
 class CControlSite;
-struct CCreateContext;
 
 class CWnd : public CCmdTarget {
 public:
@@ -23,13 +22,8 @@ public:
     HWND m_hWnd;
 
     // --- handles and objects
-    operator HWND() const { return GetSafeHwnd(); }
     // Callable through a null pointer (gives NULL), as in GetParent()->GetSafeHwnd().
-    HWND GetSafeHwnd() const {
-        const CWnd* self = this;
-        __asm__("" : "+r"(self));
-        return self ? self->m_hWnd : NULL;
-    }
+    HWND GetSafeHwnd() const { return this ? m_hWnd : NULL; }
     // The object bound to the window, or a temporary one that lives until the thread's message loop
     // is next idle. NULL for a NULL handle.
     static CWnd* FromHandle(HWND hWnd);
@@ -39,12 +33,8 @@ public:
     HWND Detach();
     // Binds the handle and routes its messages through this object (PreSubclassWindow first).
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-    HWND UnsubclassWindow();
 
     // --- creation and destruction
-    virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                        CWnd* pParentWnd, UINT nID, CCreateContext* pContext = NULL);
     virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
                           int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                           LPVOID lpParam = NULL);
@@ -68,118 +58,62 @@ public:
     virtual void PreSubclassWindow();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
-    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // A parent's message about this control (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_CTLCOLOR*):
-    // TRUE when this control handled it and the parent must not.
+    // A parent's message about this control (WM_COMMAND, WM_DRAWITEM, WM_CTLCOLOR*): TRUE when
+    // this control handled it and the parent must not.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // Offers the message being handled now to the child window it concerns.
-    static BOOL ReflectLastMsg(HWND hWndChild, LRESULT* pResult = NULL);
-    BOOL SendChildNotifyLastMsg(LRESULT* pResult = NULL);
-    // Called after the window is gone (WM_NCDESTROY) and the object is unbound.
-    virtual void PostNcDestroy();
 
     // --- default handlers (the window's default processing)
     afx_msg void OnPaint();
     afx_msg void OnDestroy();
-    afx_msg void OnClose();
-    afx_msg void OnTimer(UINT_PTR nIDEvent);
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-    afx_msg LRESULT OnNcHitTest(CPoint point);
-    afx_msg HCURSOR OnQueryDragIcon();
-    afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-    afx_msg void OnKillFocus(CWnd* pNewWnd);
-    afx_msg void OnSetFocus(CWnd* pOldWnd);
-    afx_msg void OnMouseMove(UINT nFlags, CPoint point);
-    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
-    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
-    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
     afx_msg void OnSysColorChange();
-    afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
-    afx_msg void OnEnable(BOOL bEnable);
-    afx_msg void OnCancelMode();
-    afx_msg UINT OnGetDlgCode();
-    afx_msg void OnSize(UINT nType, int cx, int cy);
-    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
-    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     // Reflects the request to the control first (its ON_WM_CTLCOLOR_REFLECT handler); its brush
     // wins when it gives one, otherwise the window's default answer.
     afx_msg virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
     // --- style
     DWORD GetStyle() const;
-    DWORD GetExStyle() const;
     // FALSE when nothing changed; nFlags != 0: SetWindowPos with these flags to apply the change.
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-    BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     static BOOL ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags);
-    static BOOL ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags);
 
     // --- text
     void SetWindowText(LPCTSTR lpszString);
-    int GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const;
     void GetWindowText(CString& rString) const;
-    int GetWindowTextLength() const;
     void SetDlgItemText(int nID, LPCTSTR lpszString);
-    int GetDlgItemText(int nID, LPTSTR lpStr, int nMaxCount) const;
     int GetDlgItemText(int nID, CString& rString) const;
-    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
-    CFont* GetFont() const;
-    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
-    HICON GetIcon(BOOL bBigIcon) const;
 
     // --- painting
-    void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    void ValidateRect(LPCRECT lpRect);
-    BOOL RedrawWindow(LPCRECT lpRectUpdate = NULL, CRgn* prgnUpdate = NULL,
+    BOOL RedrawWindow(LPCRECT lpRectUpdate = NULL, HRGN hrgnUpdate = NULL,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     void UpdateWindow();
-    // A DC of the client area; give it back with ReleaseDC.
-    CDC* GetDC();
-    CDC* GetWindowDC();
-    int ReleaseDC(CDC* pDC);
 
     // --- geometry and visibility
     BOOL ShowWindow(int nCmdShow);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
     int SetWindowRgn(HRGN hRgn, BOOL bRedraw);
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
-    void ScreenToClient(LPPOINT lpPoint) const;
     void ScreenToClient(LPRECT lpRect) const;
     void ClientToScreen(LPPOINT lpPoint) const;
-    void ClientToScreen(LPRECT lpRect) const;
     // Centres on the owner (or pAlternateOwner), or on the work area when there is none.
     void CenterWindow(CWnd* pAlternateOwner = NULL);
-    static CWnd* WindowFromPoint(POINT point);
 
     // --- state
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsWindowEnabled() const;
-    BOOL IsWindowVisible() const;
     BOOL IsIconic() const;
     CWnd* SetFocus();
-    static CWnd* GetFocus();
-    static CWnd* GetActiveWindow();
-    CWnd* SetActiveWindow();
-    BOOL SetForegroundWindow();
 
     // --- relations
     CWnd* GetParent() const;
-    CWnd* GetOwner() const;
-    CWnd* GetWindow(UINT nCmd) const;
     CWnd* GetDlgItem(int nID) const;
-    void GetDlgItem(int nID, HWND* phWnd) const;
     CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
-    int GetDlgCtrlID() const;
-    LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // --- messages and timers
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse,
                       void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD) = NULL);
     BOOL KillTimer(UINT_PTR nIDEvent);
@@ -202,7 +136,6 @@ protected:
 private:
     friend LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void OnFinalNcDestroy();
-    BOOL SubclassCurrent(HWND hWnd);
 };
 
 // Calls pWnd's WindowProc with the message recorded as the one being handled.
@@ -221,15 +154,6 @@ class CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* pWnd);
     ~CClientDC() override;
-
-protected:
-    HWND m_hWnd;
-};
-
-class CWindowDC : public CDC {
-public:
-    explicit CWindowDC(CWnd* pWnd);
-    ~CWindowDC() override;
 
 protected:
     HWND m_hWnd;

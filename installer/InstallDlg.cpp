@@ -2,19 +2,16 @@
 
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <mbstring.h>
 
 #include "engine/Language.h"
+#include "installer/Installer.h"
 #include "res/resource.h"
 
 namespace {
 
 const char kGameName[] = "Velmora World";
-const double kDefaultRequiredBytes = 2.9e9;
 
-LPCSTR Text(LPCSTR french, LPCSTR english) { return g_bFrench ? french : english; }
-
-void Warn(LPCSTR french, LPCSTR english) { AfxMessageBox(Text(french, english), MB_OK | MB_ICONEXCLAMATION); }
+void Warn(LPCSTR french, LPCSTR english) { AfxMessageBox(FrEn(french, english), MB_OK | MB_ICONEXCLAMATION); }
 
 // The system folders that need administrator rights; a folder equal to one of them or below it is refused.
 bool IsInSystemFolder(const CString& folder) {
@@ -48,13 +45,6 @@ bool CanWriteIn(const CString& folder) {
     return true;
 }
 
-// The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
-int LastBackslash(LPCSTR path) {
-    const unsigned char* start = reinterpret_cast<const unsigned char*>(path);
-    const unsigned char* found = _mbsrchr(start, '\\');
-    return found ? (int)(found - start) : -1;
-}
-
 // Removes every trailing backslash, leaving the second byte of a double-byte character alone.
 void RemoveTrailingBackslashes(CString& path) {
     int cut;
@@ -73,7 +63,7 @@ double FreeBytesOf(LPCSTR path) {
 
 CString FormatGigabytes(double bytes) {
     CString text;
-    text.Format("%.1f %s", bytes / 1073741824.0, Text("Go", "GB"));
+    text.Format("%.1f %s", bytes / 1073741824.0, FrEn("Go", "GB"));
     if (g_bFrench)
         text.Replace('.', ',');
     return text;
@@ -105,15 +95,14 @@ CString InstallFolderFromPicked(const char* pickedPath) {
     RemoveTrailingBackslashes(folder);
     int cut = LastBackslash(folder);
     CString last = cut >= 0 ? folder.Mid(cut + 1) : folder;
-    if (_mbsicmp(reinterpret_cast<const unsigned char*>((LPCSTR)last),
-                 reinterpret_cast<const unsigned char*>(kGameName)) != 0) {
+    if (!SameNameNoCase(last, kGameName)) {
         folder += '\\';
         folder += kGameName;
     }
     return folder;
 }
 
-CInstallDlg::CInstallDlg() : CDialog(IDD_INSTALL, NULL), m_dRequiredBytes(kDefaultRequiredBytes) {}
+CInstallDlg::CInstallDlg() : CDialog(IDD_INSTALL, NULL), m_dRequiredBytes(DEFAULT_REQUIRED_BYTES) {}
 
 CInstallDlg::~CInstallDlg() {}
 
@@ -131,13 +120,13 @@ BOOL CInstallDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
 
     SetDlgItemText(IDC_INSTALL_PROMPT,
-                   Text("Où installer Velmora World ? Le jeu sera téléchargé dans ce dossier et un raccourci "
+                   FrEn("Où installer Velmora World ? Le jeu sera téléchargé dans ce dossier et un raccourci "
                         "sera créé sur le Bureau.",
                         "Where should Velmora World be installed? The game will be downloaded into this folder "
                         "and a shortcut will be created on the Desktop."));
-    SetDlgItemText(IDC_INSTALL_BROWSE, Text("Parcourir...", "Browse..."));
-    SetDlgItemText(IDOK, Text("Installer", "Install"));
-    SetDlgItemText(IDCANCEL, Text("Annuler", "Cancel"));
+    SetDlgItemText(IDC_INSTALL_BROWSE, FrEn("Parcourir...", "Browse..."));
+    SetDlgItemText(IDOK, FrEn("Installer", "Install"));
+    SetDlgItemText(IDCANCEL, FrEn("Annuler", "Cancel"));
 
     char base[MAX_PATH] = "";
     if (FAILED(SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, base)))
@@ -164,7 +153,7 @@ void CInstallDlg::UpdateSpaceInfo() {
     CString available = freeBytes < 0 ? CString("?") : FormatGigabytes(freeBytes);
     CString required = FormatGigabytes(m_dRequiredBytes);
     CString line;
-    line.Format(Text("Espace nécessaire : %s    -    disponible : %s", "Required space: %s    -    available: %s"),
+    line.Format(FrEn("Espace nécessaire : %s    -    disponible : %s", "Required space: %s    -    available: %s"),
                 (LPCSTR)required, (LPCSTR)available);
     SetDlgItemText(IDC_INSTALL_SPACE, line);
 }
@@ -213,7 +202,7 @@ void CInstallDlg::OnBrowse() {
 
     BROWSEINFOA info = {};
     info.hwndOwner = m_hWnd;
-    info.lpszTitle = Text("Dossier où installer le jeu", "Folder to install the game in");
+    info.lpszTitle = FrEn("Dossier où installer le jeu", "Folder to install the game in");
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     LPITEMIDLIST pidl = SHBrowseForFolderA(&info);
     if (pidl == NULL)

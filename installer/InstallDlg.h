@@ -10,8 +10,11 @@ CString FormatGigabytes(double bytes);
 // not even the drive's root answers.
 double GetFreeDiskSpace(CString folder);
 
+// What the game is taken to need until the server gives a plausible figure.
+const double DEFAULT_REQUIRED_BYTES = 2.9e9;
+
 // The bytes the game needs, from the third line of the version file on the game's web server;
-// 2.9e9 when the server gives no plausible figure.
+// DEFAULT_REQUIRED_BYTES when the server gives no plausible figure.
 double FetchRequiredSpace();
 // The same query against the given host.
 double FetchRequiredSpaceFrom(const char* host);

@@ -19,12 +19,6 @@ const char kInstalledExeName[] = "Velmora World.exe";
 const int kDeleteAttempts = 40;
 const DWORD kDeleteRetryMs = 250;
 
-LPCSTR Text(LPCSTR french, LPCSTR english) { return g_bFrench ? french : english; }
-
-bool SameFolder(const char* a, const char* b) {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
-}
-
 // Starts the installed copy in its folder; the installer does not wait for it.
 bool StartInstalledCopy(const CString& commandLine, const CString& folder) {
     std::vector<char> writable((LPCSTR)commandLine, (LPCSTR)commandLine + commandLine.GetLength() + 1);
@@ -40,12 +34,19 @@ bool StartInstalledCopy(const CString& commandLine, const CString& folder) {
 
 } // namespace
 
-CString GetDirectoryPart(const char* path) {
+bool SameNameNoCase(const char* a, const char* b) {
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
+}
+
+int LastBackslash(const char* path) {
     const unsigned char* start = reinterpret_cast<const unsigned char*>(path);
-    const unsigned char* last = _mbsrchr(start, '\\');
-    if (last == NULL || last == start)
-        return CString(path);
-    return CString(path, (int)(last - start));
+    const unsigned char* found = _mbsrchr(start, '\\');
+    return found ? (int)(found - start) : -1;
+}
+
+CString GetDirectoryPart(const char* path) {
+    int cut = LastBackslash(path);
+    return cut > 0 ? CString(path, cut) : CString(path);
 }
 
 BOOL FileExistsIn(const char* folder, const char* name) {
@@ -70,7 +71,7 @@ InstallResult RunInstaller(const char* exePath, HANDLE* phMutex) {
         return INSTALL_EXIT;
     CString folder = dlg.m_strFolder;
 
-    if (SameFolder(folder, launcherFolder)) {
+    if (SameNameNoCase(folder, launcherFolder)) {
         CreateShortcuts(exePath, launcherFolder);
         return INSTALL_CONTINUE;
     }
@@ -80,7 +81,7 @@ InstallResult RunInstaller(const char* exePath, HANDLE* phMutex) {
     if (!CopyFileA(exePath, target, FALSE)) {
         DWORD error = GetLastError();
         CString message;
-        message.Format(Text("Copie du lanceur impossible dans %s (%u).", "Cannot copy the launcher to %s (%u)."),
+        message.Format(FrEn("Copie du lanceur impossible dans %s (%u).", "Cannot copy the launcher to %s (%u)."),
                        (LPCSTR)folder, (unsigned)error);
         AfxMessageBox(message, MB_OK | MB_ICONERROR);
         return INSTALL_EXIT;
@@ -96,7 +97,7 @@ InstallResult RunInstaller(const char* exePath, HANDLE* phMutex) {
     }
     if (!StartInstalledCopy(commandLine, folder)) {
         CString message;
-        message.Format(Text("Le jeu est installé dans %s : lancez-le depuis le raccourci du Bureau.",
+        message.Format(FrEn("Le jeu est installé dans %s : lancez-le depuis le raccourci du Bureau.",
                             "The game is installed in %s: start it from the Desktop shortcut."),
                        (LPCSTR)folder);
         AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
@@ -130,7 +131,7 @@ void DeleteDownloadedCopy(const char* ownPath, const char* downloadedPath) {
     }
     PatchLog("INSTALLE, telecharge NON supprime (%u) : %s", (unsigned)error, downloadedPath);
     CString message;
-    message.Format(Text("Velmora World est installé. Vous pouvez supprimer le fichier téléchargé :\n%s",
+    message.Format(FrEn("Velmora World est installé. Vous pouvez supprimer le fichier téléchargé :\n%s",
                         "Velmora World is installed. You can delete the downloaded file:\n%s"),
                    downloadedPath);
     AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);

@@ -21,5 +21,9 @@ void DeleteDownloadedCopy(const char* ownPath, const char* downloadedPath);
 BOOL IsGameFolder(const char* folder);
 BOOL FileExistsIn(const char* folder, const char* name);
 
+// Paths and names in the ANSI code page, whose double-byte characters are never split.
+bool SameNameNoCase(const char* a, const char* b);
+// The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
+int LastBackslash(const char* path);
 // The path before its last backslash; the whole path when it has none, or only a leading one.
 CString GetDirectoryPart(const char* path);

@@ -8,7 +8,6 @@
 
 namespace {
 
-const double kDefaultRequiredBytes = 2.9e9;
 const DWORD kTimeoutMs = 5000;
 const DWORD kMaxBody = 1023;
 
@@ -42,7 +41,7 @@ double FetchRequiredSpace() { return FetchRequiredSpaceFrom(VELMORA_GAME_HOST); 
 double FetchRequiredSpaceFrom(const char* host) {
     CInternetHandle session(InternetOpenA("VelmoraWorld", INTERNET_OPEN_TYPE_PRECONFIG, NULL, NULL, 0));
     if (session == NULL)
-        return kDefaultRequiredBytes;
+        return DEFAULT_REQUIRED_BYTES;
     DWORD timeout = kTimeoutMs;
     InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
     InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
@@ -53,7 +52,7 @@ double FetchRequiredSpaceFrom(const char* host) {
     CInternetHandle request(
         InternetOpenUrlA(session, url, NULL, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     if (request == NULL)
-        return kDefaultRequiredBytes;
+        return DEFAULT_REQUIRED_BYTES;
 
     // The status is not looked at: whatever body came is parsed.
     char body[kMaxBody + 1];
@@ -67,5 +66,5 @@ double FetchRequiredSpaceFrom(const char* host) {
     body[total] = '\0';
 
     double value = ThirdLineValue(body);
-    return value > 1e8 && value < 1e12 ? value : kDefaultRequiredBytes;
+    return value > 1e8 && value < 1e12 ? value : DEFAULT_REQUIRED_BYTES;
 }

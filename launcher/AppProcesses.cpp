@@ -5,7 +5,7 @@
 #include <cstdio>
 #include "engine/Log.h"
 #include "engine/UpdateContext.h"
-#include "launcher/Texts.h"
+#include "engine/Language.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "BuildSettings.h"
 #include "launcher/GameHost.h"
 #include "launcher/TarnwickApp.h"
-#include "launcher/Texts.h"
+#include "engine/Language.h"
 
 namespace {
 
@@ -110,14 +110,14 @@ BOOL CTarnwickDlg::SetupWindow()
     m_lblCount.SetForeColor(kWhite);
     m_lblVersion.SetForeColor(kGold).SetBold(TRUE);
 
-    m_progressFile.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    m_progressTotal.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    m_progressFile.SendMessage(PBM_SETPOS, 0);
-    m_progressTotal.SendMessage(PBM_SETPOS, 0);
-    m_progressTotal.SendMessage(PBM_SETBARCOLOR, 0, kTotalBar);
-    m_progressFile.SendMessage(PBM_SETBARCOLOR, 0, kFileBar);
-    m_progressTotal.SendMessage(PBM_SETBKCOLOR, 0, kBarGround);
-    m_progressFile.SendMessage(PBM_SETBKCOLOR, 0, kBarGround);
+    m_progressFile.SetRange(0, 100);
+    m_progressTotal.SetRange(0, 100);
+    m_progressFile.SetPos(0);
+    m_progressTotal.SetPos(0);
+    m_progressTotal.SetBarColor(kTotalBar);
+    m_progressFile.SetBarColor(kFileBar);
+    m_progressTotal.SetBkColor(kBarGround);
+    m_progressFile.SetBkColor(kBarGround);
 
     CreateBrowser(PortalUrl("actus/"));
 

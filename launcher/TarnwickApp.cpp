@@ -5,7 +5,7 @@
 #include "installer/Installer.h"
 #include "launcher/CommandLine.h"
 #include "launcher/TarnwickDlg.h"
-#include "launcher/Texts.h"
+#include "engine/Language.h"
 
 namespace {
 

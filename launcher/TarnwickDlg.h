@@ -55,6 +55,11 @@ protected:
     afx_msg LRESULT OnUpdateFailed(WPARAM wParam, LPARAM lParam);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnPlay();
+    // The steps after a run of the worker (UpdateController.cpp).
+    void RetryUnauthenticatedList();
+    void CheckGameFiles();
+    void StartDownloads();
+    void RestartAfterSelfUpdate();
 
     afx_msg void OnDestroy();
     afx_msg void OnQuit();

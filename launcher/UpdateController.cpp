@@ -12,7 +12,7 @@
 #include "engine/Updater.h"
 #include "launcher/GameHost.h"
 #include "launcher/TarnwickApp.h"
-#include "launcher/Texts.h"
+#include "engine/Language.h"
 
 namespace {
 
@@ -38,11 +38,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-void SetBar(CProgressCtrl& bar, int pos)
-{
-    ::SendMessageA(bar.GetSafeHwnd(), PBM_SETPOS, (WPARAM)pos, 0);
-}
 
 } // namespace
 
@@ -93,64 +88,14 @@ LRESULT CTarnwickDlg::OnUpdateDone(WPARAM, LPARAM)
     case STATE_CHECKING: {
         WaitCursor wait;
         ShowVersion();
-        if (!VerifyFileListSignature()) {
-            ++m_nSigRetries;
-            if (m_nSigRetries < MAX_SIGNATURE_CHECKS) {
-                PatchLog("SIGNATURE nouvel essai %d/%d dans %d ms", m_nSigRetries + 1, MAX_SIGNATURE_CHECKS,
-                         (int)SIGNATURE_RETRY_DELAY_MS);
-                m_lblStatus.SetCaption(
-                    FrEn("Liste en cours de mise à jour, nouvel essai...", "File list being updated, retrying..."));
-                SetTimer(IDT_SIGNATURE_RETRY, TimerElapseMs(SIGNATURE_RETRY_DELAY_MS), NULL);
-                break;
-            }
-            m_nSigRetries = 0;
-            PatchLog("SIGNATURE abandon apres %d essais", MAX_SIGNATURE_CHECKS);
-            CString question;
-            question.Format("%s\n%s",
-                            FrEn("La liste des fichiers n'a pas pu être authentifiée : rien n'a été installé.",
-                                 "The file list could not be authenticated: nothing was installed."),
-                            FrEn("Réessayer ?", "Retry?"));
-            if (AfxMessageBox(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY)
-                StartUpdateCheck();
-            else
-                ShowError(FrEn("Liste des fichiers non authentifiée, réessayez plus tard",
-                               "File list not authenticated, try again later"));
-            break;
-        }
-
-        m_nSigRetries = 0;
-        m_lblStatus.SetCaption(FrEn("Vérification des fichiers...", "Checking files..."));
-        ListCheckResult result = g_update.BuildDownloadList();
-        if (m_bQuit)
-            break;
-        if (result == LIST_MISSING) {
-            ShowError(FrEn("Liste des fichiers introuvable", "File list not found"));
-        } else if (result == LIST_INVALID) {
-            ShowError(FrEn("Liste des fichiers invalide", "Invalid file list"));
-        } else if (g_update.m_jobs.empty()) {
-            PromoteFileList();
-            SetReady();
-        } else {
-            SetBar(m_progressFile, 0);
-            if (g_update.m_bSelfUpdate) {
-                m_nState = STATE_SELF_UPDATE;
-                m_lblStatus.SetCaption(FrEn("Mise à jour du lanceur...", "Updating the launcher..."));
-            } else {
-                m_nState = STATE_DOWNLOADING;
-                m_lblStatus.SetCaption(FrEn("Mise à jour en cours...", "Updating..."));
-            }
-            m_pUpdater->Start(&g_update);
-        }
+        if (VerifyFileListSignature())
+            CheckGameFiles();
+        else
+            RetryUnauthenticatedList();
         break;
     }
     case STATE_SELF_UPDATE:
-        // The list is not promoted: the restarted launcher fetches and authenticates it again.
-        if (GetTarnwickApp()->RelaunchSelf()) {
-            m_bQuit = 1;
-            EndDialog(IDOK);
-        } else {
-            ShowError(FrEn("Relance du lanceur impossible", "Cannot restart the launcher"));
-        }
+        RestartAfterSelfUpdate();
         break;
     case STATE_DOWNLOADING:
         if (!PromoteFileList())
@@ -161,6 +106,74 @@ LRESULT CTarnwickDlg::OnUpdateDone(WPARAM, LPARAM)
         break;
     }
     return 0;
+}
+
+void CTarnwickDlg::RetryUnauthenticatedList()
+{
+    ++m_nSigRetries;
+    if (m_nSigRetries < MAX_SIGNATURE_CHECKS) {
+        PatchLog("SIGNATURE nouvel essai %d/%d dans %d ms", m_nSigRetries + 1, MAX_SIGNATURE_CHECKS,
+                 (int)SIGNATURE_RETRY_DELAY_MS);
+        m_lblStatus.SetCaption(
+            FrEn("Liste en cours de mise à jour, nouvel essai...", "File list being updated, retrying..."));
+        SetTimer(IDT_SIGNATURE_RETRY, TimerElapseMs(SIGNATURE_RETRY_DELAY_MS), NULL);
+        return;
+    }
+    m_nSigRetries = 0;
+    PatchLog("SIGNATURE abandon apres %d essais", MAX_SIGNATURE_CHECKS);
+    CString question;
+    question.Format("%s\n%s",
+                    FrEn("La liste des fichiers n'a pas pu être authentifiée : rien n'a été installé.",
+                         "The file list could not be authenticated: nothing was installed."),
+                    FrEn("Réessayer ?", "Retry?"));
+    if (AfxMessageBox(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY)
+        StartUpdateCheck();
+    else
+        ShowError(FrEn("Liste des fichiers non authentifiée, réessayez plus tard",
+                       "File list not authenticated, try again later"));
+}
+
+void CTarnwickDlg::CheckGameFiles()
+{
+    m_nSigRetries = 0;
+    m_lblStatus.SetCaption(FrEn("Vérification des fichiers...", "Checking files..."));
+    ListCheckResult result = g_update.BuildDownloadList();
+    if (m_bQuit)
+        return;
+    if (result == LIST_MISSING) {
+        ShowError(FrEn("Liste des fichiers introuvable", "File list not found"));
+    } else if (result == LIST_INVALID) {
+        ShowError(FrEn("Liste des fichiers invalide", "Invalid file list"));
+    } else if (g_update.m_jobs.empty()) {
+        PromoteFileList();
+        SetReady();
+    } else {
+        StartDownloads();
+    }
+}
+
+void CTarnwickDlg::StartDownloads()
+{
+    m_progressFile.SetPos(0);
+    if (g_update.m_bSelfUpdate) {
+        m_nState = STATE_SELF_UPDATE;
+        m_lblStatus.SetCaption(FrEn("Mise à jour du lanceur...", "Updating the launcher..."));
+    } else {
+        m_nState = STATE_DOWNLOADING;
+        m_lblStatus.SetCaption(FrEn("Mise à jour en cours...", "Updating..."));
+    }
+    m_pUpdater->Start(&g_update);
+}
+
+void CTarnwickDlg::RestartAfterSelfUpdate()
+{
+    // The list is not promoted: the restarted launcher fetches and authenticates it again.
+    if (GetTarnwickApp()->RelaunchSelf()) {
+        m_bQuit = 1;
+        EndDialog(IDOK);
+    } else {
+        ShowError(FrEn("Relance du lanceur impossible", "Cannot restart the launcher"));
+    }
 }
 
 LRESULT CTarnwickDlg::OnUpdateFailed(WPARAM, LPARAM)
@@ -194,8 +207,8 @@ void CTarnwickDlg::SetReady()
     m_lblSpeed.SetCaption("");
     m_btnPlay.ShowWindow(SW_SHOW);
     m_btnPlay.SetFocus();
-    SetBar(m_progressFile, 100);
-    SetBar(m_progressTotal, 100);
+    m_progressFile.SetPos(100);
+    m_progressTotal.SetPos(100);
 }
 
 void CTarnwickDlg::ShowVersion()

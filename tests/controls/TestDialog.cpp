@@ -52,8 +52,8 @@ BOOL CTestDialog::OnInitDialog() {
         SetWindowPos(NULL, 0, 0, 480, 600, SWP_NOMOVE | SWP_NOZORDER);
     }
 
-    m_font.CreateFont(-14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS | DEFAULT_PITCH, "Segoe UI");
+    m_font.Attach(CreateFontA(-14, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS | DEFAULT_PITCH, "Segoe UI"));
     static const char* const captions[kButtons] = {"PLAY", "SIGN UP", "WEBSITE", "QUIT"};
     for (int i = 0; i < kButtons; ++i)
         StyleLauncherButton(&m_btn[i], captions[i], &m_font);

@@ -19,7 +19,7 @@ protected:
         m_dlg.reset(new CTestDialog(WithPicture()));
         ASSERT_TRUE(m_dlg->Create(IDD_CONTROLS_TEST, NULL));
         m_dlg->ShowWindow(SW_SHOW);
-        m_dlg->SetForegroundWindow();
+        ::SetForegroundWindow(m_dlg->m_hWnd);
         m_dlg->UpdateWindow();
         PumpPending(m_dlg.get());
     }

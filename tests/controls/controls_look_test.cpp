@@ -252,11 +252,11 @@ int InkWidth(const char* text, CFont* pFont) {
     dc.FillSolidRect(0, 0, 400, 40, RGB(0, 0, 0));
     dc.SetTextColor(RGB(255, 255, 255));
     dc.SetBkMode(TRANSPARENT);
-    dc.TextOut(10, 5, text, (int)strlen(text));
+    TextOutA(dc.GetSafeHdc(), 10, 5, text, (int)strlen(text));
     int left = 1000, right = -1;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 400; ++x)
-            if (dc.GetPixel(x, y) != RGB(0, 0, 0)) {
+            if (GetPixel(dc.GetSafeHdc(), x, y) != RGB(0, 0, 0)) {
                 left = std::min(left, x);
                 right = std::max(right, x + 1);
             }
@@ -277,7 +277,7 @@ TEST_F(ControlsLook, BoldLabelDrawsInItsOwnFont) {
             }
     ASSERT_GT(right, left);
     const int bold = InkWidth("Checking the files", &m_dlg->m_lblStatus.m_fontText);
-    const int dialogFont = InkWidth("Checking the files", m_dlg->GetFont());
+    const int dialogFont = InkWidth("Checking the files", CFont::FromHandle((HFONT)m_dlg->SendMessage(WM_GETFONT)));
     ASSERT_NE(bold, dialogFont) << "the two fonts cannot be told apart";
     EXPECT_EQ(right - left, bold) << "the dialog's font would give " << dialogFont;
 }
@@ -394,7 +394,7 @@ Pixels DrawButton(TestButton& b, UINT itemState) {
     HGDIOBJ hOld = SelectObject(hdc, hbm);
     DRAWITEMSTRUCT dis = {};
     dis.CtlType = ODT_BUTTON;
-    dis.CtlID = (UINT)b.GetDlgCtrlID();
+    dis.CtlID = (UINT)GetDlgCtrlID(b.GetSafeHwnd());
     dis.itemAction = ODA_DRAWENTIRE;
     dis.itemState = itemState;
     dis.hwndItem = b.GetSafeHwnd();

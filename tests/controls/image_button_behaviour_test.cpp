@@ -194,7 +194,7 @@ TEST_F(ImageButtonBehaviour, ParentBackgroundModeDropsTheCopy) {
     EXPECT_EQ(b.m_dcParentCopy.GetSafeHdc(), (HDC)NULL);
     EXPECT_EQ(b.m_pOldParentBitmap, (CGdiObject*)NULL);
     EXPECT_EQ(GetObjectType(hOldCopy), 0u) << "the copy bitmap was deleted";
-    b.Invalidate();
+    b.InvalidateRect(NULL);
     b.UpdateWindow();
     EXPECT_NE(b.m_dcParentCopy.GetSafeHdc(), (HDC)NULL);
 }

@@ -148,9 +148,8 @@ TEST_F(ImageButtonSetters, CheckStateIgnoredOnAPushButton) {
 
 TEST_F(ImageButtonSetters, CheckBoxTogglesOnClickAndCheckMessages) {
     TestButton box;
-    CRect rc(10, 10, 110, 36);
-    HWND hWnd = CreateWindowExA(0, "Button", "box", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, rc.left, rc.top,
-                                rc.Width(), rc.Height(), m_dlg->GetSafeHwnd(), (HMENU)(UINT_PTR)2000, NULL, NULL);
+    HWND hWnd = CreateWindowExA(0, "Button", "box", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 100, 26,
+                                m_dlg->GetSafeHwnd(), (HMENU)(UINT_PTR)2000, NULL, NULL);
     ASSERT_NE(hWnd, (HWND)NULL);
     ASSERT_TRUE(box.SubclassWindow(hWnd));
     EXPECT_TRUE(box.m_bCheckBox);

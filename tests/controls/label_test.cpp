@@ -19,7 +19,7 @@ TEST(LabelConstruction, UsesSystemColoursAndTheStockGuiFont) {
     ASSERT_NE(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock), 0);
     EXPECT_EQ(memcmp(&stock, &label.m_lfText, sizeof stock), 0);
     LOGFONTA made = {};
-    ASSERT_NE(label.m_fontText.GetLogFont(&made), 0);
+    ASSERT_NE(GetObjectA(label.m_fontText.GetSafeHandle(), sizeof made, &made), 0);
     EXPECT_STREQ(made.lfFaceName, stock.lfFaceName);
     EXPECT_EQ(made.lfHeight, stock.lfHeight);
     EXPECT_EQ(label.m_nFlashType, FLASH_NONE);
@@ -51,12 +51,12 @@ TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
     const HGDIOBJ bold = label.m_fontText.GetSafeHandle();
     EXPECT_EQ(GetObjectType(before), 0u) << "the previous font was not deleted";
     LOGFONTA lf = {};
-    ASSERT_NE(label.m_fontText.GetLogFont(&lf), 0);
+    ASSERT_NE(GetObjectA(label.m_fontText.GetSafeHandle(), sizeof lf, &lf), 0);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
 
     EXPECT_EQ(&label.SetBold(FALSE), &label);
     EXPECT_EQ(GetObjectType(bold), 0u);
-    ASSERT_NE(label.m_fontText.GetLogFont(&lf), 0);
+    ASSERT_NE(GetObjectA(label.m_fontText.GetSafeHandle(), sizeof lf, &lf), 0);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(label.m_lfText.lfWeight, FW_NORMAL);
 
@@ -98,25 +98,25 @@ TEST_F(LabelTest, SettersChainAndApply) {
     EXPECT_FALSE(HasUpdate(label)) << "SetForeColor repaints at once";
 
     label.SetCaption("");
-    EXPECT_EQ(label.GetWindowTextLength(), 0);
+    EXPECT_EQ(GetWindowTextLengthA(label.GetSafeHwnd()), 0);
 }
 
 TEST_F(LabelTest, ColourAnswerForStaticsSetsFontColourAndTransparency) {
     TestLabel& label = m_dlg->m_lblVersion;
     CClientDC dc(&label);
     const HGDIOBJ fontBefore = GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT);
-    const COLORREF textBefore = dc.GetTextColor();
+    const COLORREF textBefore = GetTextColor(dc.GetSafeHdc());
     SetBkMode(dc.GetSafeHdc(), OPAQUE);
 
     EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_BTN), label.m_hbrBackground);
     EXPECT_EQ(GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), fontBefore) << "other kinds leave the DC alone";
-    EXPECT_EQ(dc.GetTextColor(), textBefore);
-    EXPECT_EQ(dc.GetBkMode(), OPAQUE);
+    EXPECT_EQ(GetTextColor(dc.GetSafeHdc()), textBefore);
+    EXPECT_EQ(GetBkMode(dc.GetSafeHdc()), OPAQUE);
 
     EXPECT_EQ(label.CtlColor(&dc, CTLCOLOR_STATIC), label.m_hbrBackground);
     EXPECT_EQ(GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), label.m_fontText.GetSafeHandle());
-    EXPECT_EQ(dc.GetTextColor(), kVersionColour);
-    EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
+    EXPECT_EQ(GetTextColor(dc.GetSafeHdc()), kVersionColour);
+    EXPECT_EQ(GetBkMode(dc.GetSafeHdc()), TRANSPARENT);
     SelectObject(dc.GetSafeHdc(), fontBefore);
 
     // Through the parent: the framework's default reflects the request to the label.
@@ -125,8 +125,8 @@ TEST_F(LabelTest, ColourAnswerForStaticsSetsFontColourAndTransparency) {
                                                   (LPARAM)label.GetSafeHwnd());
     EXPECT_EQ(hbr, (HBRUSH)GetStockObject(NULL_BRUSH)) << "the dialog with its picture gives the null brush";
     EXPECT_EQ(GetCurrentObject(dc2.GetSafeHdc(), OBJ_FONT), label.m_fontText.GetSafeHandle());
-    EXPECT_EQ(dc2.GetTextColor(), kVersionColour);
-    EXPECT_EQ(dc2.GetBkMode(), TRANSPARENT);
+    EXPECT_EQ(GetTextColor(dc2.GetSafeHdc()), kVersionColour);
+    EXPECT_EQ(GetBkMode(dc2.GetSafeHdc()), TRANSPARENT);
 }
 
 TEST_F(LabelTest, BackgroundFlashAlternatesTheBrushes) {
@@ -148,7 +148,7 @@ TEST_F(LabelTest, TextFlashHidesAndRestoresTheText) {
     label.m_nFlashType = FLASH_TEXT;
     label.m_strSavedText = "Saved";
     label.SendMessage(WM_TIMER, 1);
-    EXPECT_EQ(label.GetWindowTextLength(), 0);
+    EXPECT_EQ(GetWindowTextLengthA(label.GetSafeHwnd()), 0);
     label.SendMessage(WM_TIMER, 1);
     CString text;
     label.GetWindowText(text);

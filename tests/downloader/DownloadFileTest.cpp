@@ -436,7 +436,7 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&quick));
     EXPECT_EQ("", LabelText(dlg.m_lblSpeed));
-    EXPECT_EQ(100, dlg.m_progressFile.GetPos());
+    EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
 
     context.m_jobs.clear();
     DOWNLOAD_JOB& slow = Queue("slow.bin");
@@ -446,7 +446,7 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 
     std::string speed = LabelText(dlg.m_lblSpeed);
     EXPECT_TRUE(std::regex_match(speed, std::regex(" *[0-9]+\\.[0-9]Kb/sec"))) << speed;
-    EXPECT_EQ(100, dlg.m_progressFile.GetPos());
-    EXPECT_EQ(100, dlg.m_progressTotal.GetPos());
+    EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
+    EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
     EXPECT_EQ("Downloading...", LabelText(dlg.m_lblStatus));
 }

@@ -68,8 +68,8 @@ TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(ReadAll(Local("file" + std::to_string(i + 1) + ".bin")) == files[i]);
     EXPECT_EQ("Update completed", LabelText(dlg.m_lblStatus));
-    EXPECT_EQ(100, dlg.m_progressFile.GetPos());
-    EXPECT_EQ(100, dlg.m_progressTotal.GetPos());
+    EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
+    EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
 }
 
 TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)

@@ -446,7 +446,7 @@ LRESULT CALLBACK RecordingBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 TEST_F(BuildList, ProgressFollowsTheShareReadAfterEachEntryOnly) {
     const RECT rc = {0, 0, 200, 12};
-    ASSERT_TRUE(m_dlg.m_progressFile.Create(WS_POPUP, rc, nullptr, 0));
+    ASSERT_TRUE(m_dlg.m_progressFile.CreateEx(0, PROGRESS_CLASSA, NULL, WS_POPUP, rc, nullptr, 0));
     const HWND bar = m_dlg.m_progressFile.GetSafeHwnd();
     g_barProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingBarProc)));

@@ -2,7 +2,6 @@
 #include <vector>
 
 #include "framework/Gdi.h"
-#include "test_resource.h"
 
 namespace {
 
@@ -26,6 +25,7 @@ public:
     }
     ~Canvas() { m_dc.SelectObject(m_old); }
     CDC& dc() { return m_dc; }
+    COLORREF At(int x, int y) { return ::GetPixel(m_dc.GetSafeHdc(), x, y); }
 
 private:
     CBitmap m_bitmap;
@@ -36,41 +36,32 @@ private:
 }  // namespace
 
 TEST(GdiOwnership, MembersDeleteWhatTheyCreatedOrWereGiven) {
-    HGDIOBJ font, bitmap, brush, pen, region;
+    HGDIOBJ font, bitmap, brush;
     {
         CFont f;
-        ASSERT_TRUE(f.CreateFont(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI"));
+        ASSERT_TRUE(f.Attach(::CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                           "Segoe UI")));
         CBitmap b;
-        ASSERT_TRUE(b.CreateBitmap(8, 8, 1, 1, NULL));
+        ASSERT_TRUE(b.CreateCompatibleBitmap(NULL, 8, 8));
         CBrush br;
         ASSERT_TRUE(br.CreateSolidBrush(RGB(1, 2, 3)));
-        CPen p(PS_SOLID, 1, RGB(4, 5, 6));
-        CRgn r;
-        ASSERT_TRUE(r.CreateRoundRectRgn(0, 0, 480, 600, 20, 20));
         font = f.m_hObject;
-        bitmap = b;
-        brush = br;
-        pen = p;
-        region = r;
-        EXPECT_TRUE(Alive(font) && Alive(bitmap) && Alive(brush) && Alive(pen) && Alive(region));
-        BITMAP info = {};
-        EXPECT_EQ(b.GetBitmap(&info), (int)sizeof info);
-        EXPECT_EQ(info.bmWidth, 8);
+        bitmap = b.m_hObject;
+        brush = br.m_hObject;
+        EXPECT_TRUE(Alive(font) && Alive(bitmap) && Alive(brush));
     }
     EXPECT_FALSE(Alive(font));
     EXPECT_FALSE(Alive(bitmap));
     EXPECT_FALSE(Alive(brush));
-    EXPECT_FALSE(Alive(pen));
-    EXPECT_FALSE(Alive(region));
 }
 
 TEST(GdiOwnership, RebuildingAFontReplacesTheOldOne) {
     LOGFONTA lf;
     ASSERT_EQ(::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf), (int)sizeof lf);
     CFont font;
-    ASSERT_TRUE(font.CreateFontIndirect(&lf));
-    HGDIOBJ first = font;
+    ASSERT_TRUE(font.Attach(::CreateFontIndirectA(&lf)));
+    HGDIOBJ first = font.m_hObject;
 
     // The label's way: delete, then attach a new one.
     lf.lfWeight = FW_BOLD;
@@ -78,14 +69,14 @@ TEST(GdiOwnership, RebuildingAFontReplacesTheOldOne) {
     EXPECT_FALSE(Alive(first));
     EXPECT_EQ(font.m_hObject, (HGDIOBJ)NULL);
     ASSERT_TRUE(font.Attach(::CreateFontIndirectA(&lf)));
-    HGDIOBJ second = font;
+    HGDIOBJ second = font.m_hObject;
 
-    // Creating again over a held font frees the one held.
+    // Attaching over a held font frees the one held.
     lf.lfWeight = FW_NORMAL;
-    ASSERT_TRUE(font.CreateFontIndirect(&lf));
+    ASSERT_TRUE(font.Attach(::CreateFontIndirectA(&lf)));
     EXPECT_FALSE(Alive(second));
     LOGFONTA now;
-    EXPECT_EQ(font.GetLogFont(&now), (int)sizeof now);
+    EXPECT_EQ(::GetObjectA(font.m_hObject, sizeof now, &now), (int)sizeof now);
     EXPECT_EQ(now.lfWeight, FW_NORMAL);
 
     // A failed creation keeps what is held; Detach hands the handle over.
@@ -98,11 +89,12 @@ TEST(GdiOwnership, RebuildingAFontReplacesTheOldOne) {
 }
 
 TEST(GdiOwnership, TemporaryWrappersNeverDelete) {
-    HBRUSH raw = ::CreateSolidBrush(RGB(9, 9, 9));
-    CBrush* wrapper = CBrush::FromHandle(raw);
+    HFONT raw = ::CreateFontA(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+    CFont* wrapper = CFont::FromHandle(raw);
     ASSERT_NE(wrapper, nullptr);
-    EXPECT_EQ((HBRUSH)*wrapper, raw);
-    EXPECT_EQ(CBrush::FromHandle(raw), wrapper);  // the same object each time: it may be kept
+    EXPECT_EQ(wrapper->m_hObject, (HGDIOBJ)raw);
+    EXPECT_EQ(CFont::FromHandle(raw), wrapper);  // the same object each time: it may be kept
     CGdiObject* general = CGdiObject::FromHandle(raw);
     EXPECT_EQ(general->m_hObject, (HGDIOBJ)raw);
     EXPECT_EQ(CGdiObject::FromHandle(NULL), nullptr);
@@ -134,7 +126,7 @@ TEST(GdiDC, CreatedDCIsDeletedAttachedOneIsNot) {
         dc.SetBkMode(TRANSPARENT);
         CDC* temp = CDC::FromHandle(foreign);
         EXPECT_EQ(temp->m_hDC, foreign);
-        EXPECT_EQ(temp->GetBkMode(), TRANSPARENT);
+        EXPECT_EQ(::GetBkMode(temp->GetSafeHdc()), TRANSPARENT);
     }
     EXPECT_EQ(::GetObjectType(foreign), (DWORD)OBJ_MEMDC);
     EXPECT_TRUE(::DeleteDC(foreign));
@@ -152,34 +144,36 @@ TEST(GdiDC, CreatedDCIsDeletedAttachedOneIsNot) {
 TEST(GdiDC, SelectObjectGivesBackThePreviousObject) {
     CDC dc;
     ASSERT_TRUE(dc.CreateCompatibleDC(NULL));
-    HGDIOBJ original = ::GetCurrentObject(dc, OBJ_BITMAP);
+    HGDIOBJ original = ::GetCurrentObject(dc.GetSafeHdc(), OBJ_BITMAP);
     HGDIOBJ ours;
     {
         CBitmap bitmap;
-        ASSERT_TRUE(bitmap.CreateBitmap(4, 4, 1, 1, NULL));
-        ours = bitmap;
+        ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&dc, 4, 4));
+        ours = bitmap.m_hObject;
         CBitmap* old = dc.SelectObject(&bitmap);
         ASSERT_NE(old, nullptr);
         EXPECT_EQ(old->m_hObject, original);
-        EXPECT_EQ(dc.GetCurrentBitmap()->m_hObject, ours);
+        EXPECT_EQ(::GetCurrentObject(dc.GetSafeHdc(), OBJ_BITMAP), ours);
         CBitmap* back = dc.SelectObject(old);
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(back->m_hObject, ours);
-        EXPECT_EQ(::GetCurrentObject(dc, OBJ_BITMAP), original);
+        EXPECT_EQ(::GetCurrentObject(dc.GetSafeHdc(), OBJ_BITMAP), original);
     }
     // Deselected in time, so the destructor could delete it.
     EXPECT_FALSE(Alive(ours));
 
     CFont font;
-    font.CreatePointFont(90, "Segoe UI");
+    font.Attach(::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Segoe UI"));
     CFont* oldFont = dc.SelectObject(&font);
-    EXPECT_EQ(dc.GetCurrentFont()->m_hObject, font.m_hObject);
-    CGdiObject* stock = dc.SelectStockObject(NULL_BRUSH);
+    EXPECT_EQ(::GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), font.m_hObject);
+    CGdiObject* stock = CGdiObject::FromHandle(dc.SelectObject(::GetStockObject(NULL_BRUSH)));
     ASSERT_NE(stock, nullptr);
-    EXPECT_EQ(::GetCurrentObject(dc, OBJ_BRUSH), ::GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(::GetCurrentObject(dc.GetSafeHdc(), OBJ_BRUSH), ::GetStockObject(NULL_BRUSH));
     dc.SelectObject(stock);
+    EXPECT_EQ(::GetCurrentObject(dc.GetSafeHdc(), OBJ_BRUSH), stock->m_hObject);
     dc.SelectObject(oldFont);
-    EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), font.m_hObject);
+    EXPECT_NE(::GetCurrentObject(dc.GetSafeHdc(), OBJ_FONT), font.m_hObject);
 }
 
 TEST(GdiDraw, Draw3dRectFramesJustInsideTheRectangle) {
@@ -187,52 +181,39 @@ TEST(GdiDraw, Draw3dRectFramesJustInsideTheRectangle) {
     CDC& dc = canvas.dc();
     const COLORREF white = RGB(255, 255, 255), light = RGB(255, 0, 0), dark = RGB(0, 0, 255);
     dc.SetBkColor(RGB(1, 2, 3));
-    dc.Draw3dRect(CRect(1, 1, 9, 7), light, dark);
-    EXPECT_EQ(dc.GetBkColor(), RGB(1, 2, 3));
-    EXPECT_EQ(dc.GetPixel(1, 1), light);
-    EXPECT_EQ(dc.GetPixel(7, 1), light);   // top edge ends before the right edge
-    EXPECT_EQ(dc.GetPixel(1, 5), light);   // left edge ends before the bottom edge
-    EXPECT_EQ(dc.GetPixel(8, 1), dark);    // the right edge takes the top-right corner
-    EXPECT_EQ(dc.GetPixel(1, 6), dark);    // the bottom edge takes the bottom-left corner
-    EXPECT_EQ(dc.GetPixel(8, 6), dark);
-    EXPECT_EQ(dc.GetPixel(4, 3), white);   // inside untouched
-    EXPECT_EQ(dc.GetPixel(0, 0), white);   // outside untouched
-    EXPECT_EQ(dc.GetPixel(9, 7), white);
+    const RECT frame = {1, 1, 9, 7};
+    dc.Draw3dRect(&frame, light, dark);
+    EXPECT_EQ(::GetBkColor(dc.GetSafeHdc()), RGB(1, 2, 3));
+    EXPECT_EQ(canvas.At(1, 1), light);
+    EXPECT_EQ(canvas.At(7, 1), light);   // top edge ends before the right edge
+    EXPECT_EQ(canvas.At(1, 5), light);   // left edge ends before the bottom edge
+    EXPECT_EQ(canvas.At(8, 1), dark);    // the right edge takes the top-right corner
+    EXPECT_EQ(canvas.At(1, 6), dark);    // the bottom edge takes the bottom-left corner
+    EXPECT_EQ(canvas.At(8, 6), dark);
+    EXPECT_EQ(canvas.At(4, 3), white);   // inside untouched
+    EXPECT_EQ(canvas.At(0, 0), white);   // outside untouched
+    EXPECT_EQ(canvas.At(9, 7), white);
 }
 
 TEST(GdiDraw, FillAndBlit) {
     Canvas source(6, 6), target(6, 6);
-    source.dc().FillSolidRect(CRect(2, 2, 4, 4), RGB(10, 200, 30));
-    CBrush brush(RGB(0, 0, 0));
-    target.dc().FillRect(CRect(0, 0, 1, 1), &brush);
+    const RECT middle = {2, 2, 4, 4}, corner = {0, 0, 1, 1};
+    source.dc().FillSolidRect(&middle, RGB(10, 200, 30));
+    CBrush brush;
+    brush.CreateSolidBrush(RGB(0, 0, 0));
+    target.dc().FillRect(&corner, &brush);
     EXPECT_TRUE(target.dc().BitBlt(1, 1, 4, 4, &source.dc(), 1, 1, SRCCOPY));
-    EXPECT_EQ(target.dc().GetPixel(0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(target.dc().GetPixel(2, 2), RGB(10, 200, 30));
-    EXPECT_EQ(target.dc().GetPixel(3, 3), RGB(10, 200, 30));
-    EXPECT_EQ(target.dc().GetPixel(4, 4), RGB(255, 255, 255));
+    EXPECT_EQ(target.At(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(target.At(2, 2), RGB(10, 200, 30));
+    EXPECT_EQ(target.At(3, 3), RGB(10, 200, 30));
+    EXPECT_EQ(target.At(4, 4), RGB(255, 255, 255));
 
-    CRect calc(0, 0, 1000, 100);
-    CString text("Jouer");
-    EXPECT_GT(target.dc().DrawText(text, calc, DT_CALCRECT | DT_SINGLELINE), 0);
-    EXPECT_GT(calc.Width(), 0);
-    EXPECT_EQ(target.dc().GetTextExtent(text).cx, calc.Width());
-}
-
-TEST(GdiBitmap, LoadsFromTheProgramResources) {
-    CBitmap bitmap;
-    EXPECT_FALSE(bitmap.LoadBitmap(IDR_MISSING));
-    EXPECT_EQ(bitmap.m_hObject, (HGDIOBJ)NULL);
-    ASSERT_TRUE(bitmap.LoadBitmap(IDB_CORNER));
-    BITMAP info = {};
-    ASSERT_TRUE(bitmap.GetBitmap(&info));
-    EXPECT_EQ(info.bmWidth, 21);
-    EXPECT_EQ(info.bmHeight, 13);
-    CDC dc;
-    dc.CreateCompatibleDC(NULL);
-    CBitmap* old = dc.SelectObject(&bitmap);
-    EXPECT_EQ(dc.GetPixel(0, 0), RGB(255, 0, 0));   // the red corner is at the top left
-    EXPECT_EQ(dc.GetPixel(20, 12), RGB(0, 255, 0));
-    dc.SelectObject(old);
+    RECT calc = {0, 0, 1000, 100};
+    EXPECT_GT(target.dc().DrawText("Jouer", 5, &calc, DT_CALCRECT | DT_SINGLELINE), 0);
+    SIZE extent = {0, 0};
+    ::GetTextExtentPoint32A(target.dc().GetSafeHdc(), "Jouer", 5, &extent);
+    EXPECT_GT(calc.right - calc.left, 0);
+    EXPECT_EQ(extent.cx, calc.right - calc.left);
 }
 
 // Creating and destroying the wrappers many times must not leave GDI objects behind.
@@ -246,23 +227,21 @@ TEST(GdiLeaks, RepeatedUseLeavesNoObjects) {
         CBitmap bitmap;
         bitmap.CreateCompatibleBitmap(&screen, 16, 16);
         CFont font;
-        font.CreateFont(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
+        font.Attach(::CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI"));
         made.push_back(font.m_hObject);
-        font.CreatePointFont(80, "Tahoma");  // replaces the first
-        CBrush brush(RGB(3, 4, 5));
-        CPen pen(PS_SOLID, 2, RGB(6, 7, 8));
-        CRgn rgn;
-        rgn.CreateRoundRectRgn(0, 0, 100, 26, 20, 20);
-        made.insert(made.end(), {bitmap.m_hObject, font.m_hObject, brush.m_hObject, pen.m_hObject, rgn.m_hObject});
+        font.Attach(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));  // replaces the first
+        CBrush brush;
+        brush.CreateSolidBrush(RGB(3, 4, 5));
+        made.insert(made.end(), {bitmap.m_hObject, font.m_hObject, brush.m_hObject});
         CBitmap* oldBitmap = mem.SelectObject(&bitmap);
         CFont* oldFont = mem.SelectObject(&font);
-        CPen* oldPen = mem.SelectObject(&pen);
-        CBrush* oldBrush = mem.SelectObject(&brush);
-        mem.Rectangle(0, 0, 10, 10);
-        mem.TextOut(0, 0, CString("abc"));
+        CGdiObject* oldBrush = mem.SelectObject(static_cast<CGdiObject*>(&brush));
+        RECT box = {0, 0, 10, 10};
+        mem.FillRect(&box, &brush);
+        mem.DrawText("abc", 3, &box, DT_SINGLELINE);
         mem.SelectObject(oldBrush);
-        mem.SelectObject(oldPen);
         mem.SelectObject(oldFont);
         mem.SelectObject(oldBitmap);
         ::ReleaseDC(NULL, screen.Detach());

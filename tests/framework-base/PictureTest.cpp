@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <utility>
 
 #include "framework/File.h"
 #include "framework/Gdi.h"
@@ -46,18 +47,17 @@ protected:
         return (HBITMAP)(UINT_PTR)handle;
     }
 
-    CSize BitmapSize() const {
-        CBitmap* bitmap = CBitmap::FromHandle(Bitmap());
+    std::pair<int, int> BitmapSize() const {
         BITMAP info = {};
-        if (!bitmap || !bitmap->GetBitmap(&info)) return CSize(0, 0);
-        return CSize(info.bmWidth, info.bmHeight);
+        if (!::GetObjectA(Bitmap(), sizeof info, &info)) return {0, 0};
+        return {info.bmWidth, info.bmHeight};
     }
 
     COLORREF PixelAt(int x, int y) const {
         CDC dc;
         dc.CreateCompatibleDC(NULL);
         CBitmap* old = dc.SelectObject(CBitmap::FromHandle(Bitmap()));
-        COLORREF color = dc.GetPixel(x, y);
+        COLORREF color = ::GetPixel(dc.GetSafeHdc(), x, y);
         dc.SelectObject(old);
         return color;
     }
@@ -75,7 +75,7 @@ TEST_F(PictureChain, SmallJpegHasItsSizeAndColours) {
     ASSERT_NE(m_picture, nullptr);
     EXPECT_EQ(m_streamRefsAfterLoad, 1u);
     ASSERT_NE(Bitmap(), (HBITMAP)NULL);
-    EXPECT_EQ(BitmapSize(), CSize(37, 23));
+    EXPECT_EQ(BitmapSize(), std::make_pair(37, 23));
     // A vertical gradient from red (top) to blue (bottom).
     COLORREF top = PixelAt(18, 0), bottom = PixelAt(18, 22);
     EXPECT_GT(GetRValue(top), 200) << std::hex << top;
@@ -86,12 +86,12 @@ TEST_F(PictureChain, SmallJpegHasItsSizeAndColours) {
 
 TEST_F(PictureChain, JpegLargerThanTheArchiveBuffer) {
     ASSERT_EQ(Load(IDR_BIG_JPEG), S_OK);
-    EXPECT_EQ(BitmapSize(), CSize(200, 150));
+    EXPECT_EQ(BitmapSize(), std::make_pair(200, 150));
 }
 
 TEST_F(PictureChain, BitmapKeepsItsOrientation) {
     ASSERT_EQ(Load(IDR_CORNER_BMP), S_OK);
-    EXPECT_EQ(BitmapSize(), CSize(21, 13));
+    EXPECT_EQ(BitmapSize(), std::make_pair(21, 13));
     COLORREF corner = PixelAt(0, 0), opposite = PixelAt(20, 12);
     EXPECT_TRUE(Near(GetRValue(corner), 255) && Near(GetGValue(corner), 0)) << std::hex << corner;
     EXPECT_TRUE(Near(GetGValue(opposite), 255) && Near(GetRValue(opposite), 0)) << std::hex << opposite;

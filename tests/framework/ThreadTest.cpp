@@ -116,7 +116,7 @@ TEST(Thread, SuspendedThreadKeptUntilJoined) {
     EXPECT_NE(pThread->m_nThreadID, 0u);
     EXPECT_EQ(WaitForSingleObject(pThread->m_hThread, 0), (DWORD)WAIT_TIMEOUT); // not running yet
     EXPECT_EQ(g_ran, 0);
-    EXPECT_EQ(pThread->GetThreadPriority(), THREAD_PRIORITY_BELOW_NORMAL);
+    EXPECT_EQ(::GetThreadPriority(pThread->m_hThread), THREAD_PRIORITY_BELOW_NORMAL);
 
     pThread->m_bAutoDelete = FALSE;
     EXPECT_EQ(pThread->ResumeThread(), 1u);

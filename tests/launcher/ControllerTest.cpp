@@ -125,7 +125,7 @@ TEST_F(ControllerTest, OpeningQueuesTheListJobsAndAFailedWorkerEndsInError)
     EXPECT_EQ(Text(m_dlg.m_lblStatus), "Checking for updates...");
     EXPECT_EQ(Text(m_dlg.m_lblVersion), "Velmora World  V.9.9 local");
     EXPECT_EQ(m_dlg.m_nState, STATE_CHECKING);
-    EXPECT_FALSE(m_dlg.m_btnPlay.IsWindowVisible());
+    EXPECT_FALSE(::IsWindowVisible(m_dlg.m_btnPlay.m_hWnd));
     EXPECT_EQ(GetFileAttributesA("filelist.sig"), INVALID_FILE_ATTRIBUTES) << "the old signature was kept";
     EXPECT_STREQ(m_dlg.m_pUpdater->m_strHost, "127.0.0.7");
 
@@ -198,18 +198,18 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
     EXPECT_EQ(Text(m_bare.m_lblStatus), "Ready to play");
     EXPECT_EQ(Text(m_bare.m_lblSpeed), "");
     EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
-    EXPECT_TRUE(m_bare.m_btnPlay.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(::GetFocus(), m_bare.m_btnPlay.GetSafeHwnd());
-    EXPECT_EQ(m_bare.m_progressFile.GetPos(), 100);
-    EXPECT_EQ(m_bare.m_progressTotal.GetPos(), 100);
+    EXPECT_EQ(m_bare.m_progressFile.SendMessage(PBM_GETPOS), 100);
+    EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
     EXPECT_EQ(LogLines().back(), "PRET");
 
     m_bare.ShowError("Invalid file list");
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
     EXPECT_EQ(Text(m_bare.m_lblStatus), "Invalid file list");
     EXPECT_EQ(LogLines().back(), "ERREUR Invalid file list");
-    EXPECT_TRUE(m_bare.m_btnPlay.IsWindowVisible());
-    EXPECT_EQ(m_bare.m_progressTotal.GetPos(), 100);
+    EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
+    EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
     EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
 }
 

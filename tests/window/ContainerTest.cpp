@@ -46,7 +46,7 @@ TEST_F(ContainerTest, MissingClassFailsCleanlyAndLeavesTheParentUsable) {
 
     // The same object can host something else afterwards, and the parent takes other children.
     CWnd other;
-    EXPECT_TRUE(other.Create(NULL, "", WS_CHILD | WS_VISIBLE, kHostRect, &m_parent, 1));
+    EXPECT_TRUE(other.CreateEx(0, NULL, "", WS_CHILD | WS_VISIBLE, kHostRect, &m_parent, 1));
     EXPECT_EQ(1, CountChildren());
 }
 
@@ -60,12 +60,12 @@ TEST_F(ContainerTest, WebBrowserStandsInItsHostAndIsReleasedWithTheWindow) {
         GTEST_SKIP() << "no WebBrowser control on this system: the failure was clean";
     }
     ASSERT_NE(nullptr, host.GetSafeHwnd());
-    EXPECT_EQ((int)kHostId, host.GetDlgCtrlID());
-    EXPECT_TRUE(host.IsWindowVisible());
+    EXPECT_EQ((int)kHostId, ::GetDlgCtrlID(host.m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(host.m_hWnd));
     CRect place;
     host.GetWindowRect(&place);
     m_parent.ScreenToClient(&place);
-    EXPECT_EQ(CRect(kHostRect), place);
+    EXPECT_TRUE(EqualRect(&kHostRect, &place));
 
     IUnknown* pUnknown = host.GetControlUnknown();
     ASSERT_NE(nullptr, pUnknown);

@@ -18,7 +18,7 @@ protected:
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
         SetupWindow();
-        SetForegroundWindow();
+        ::SetForegroundWindow(m_hWnd);
         m_hWndReady = m_hWnd;
         return TRUE;
     }

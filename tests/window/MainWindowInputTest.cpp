@@ -36,7 +36,7 @@ protected:
         m_dlg.reset(new CLauncherLookDlg);
         ASSERT_TRUE(m_dlg->Create(IDD_LAUNCHER, NULL));
         m_dlg->ShowWindow(SW_SHOW);
-        m_dlg->SetForegroundWindow();
+        ::SetForegroundWindow(m_dlg->m_hWnd);
         PumpPending(m_dlg->GetSafeHwnd());
     }
     void TearDown() override {
