@@ -364,7 +364,7 @@ TEST_F(ImageButtonSetters, DestructionFreesEveryHandleTheButtonHolds) {
         hButton = CreateWindowExA(0, "Button", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100, 26,
                                   m_dlg->GetSafeHwnd(), (HMENU)(UINT_PTR)2004, NULL, NULL);
         ASSERT_TRUE(b->SubclassWindow(hButton));
-        StyleLauncherButton(b.get(), "Gone", &m_dlg->m_font);
+        StyleButton(b.get(), "Gone", &m_dlg->m_font);
         b->UpdateWindow();
         MSG msg = {};
         msg.hwnd = hButton;

@@ -1,6 +1,5 @@
 // The per-file retry loop: which results are retried, the waits between attempts, reconnection.
 #include "DownloaderFixture.h"
-#include "engine/Pause.h"
 #include <algorithm>
 
 typedef DownloaderTest RetryTest;
@@ -16,7 +15,7 @@ TEST_F(RetryTest, EightIncompleteAttemptsAreSeparatedBySevenWaitsOf2s)
 
     EXPECT_EQ(8u, server->Requests("f.bin").size());
     EXPECT_EQ(std::vector<DWORD>(7, 2000), waits.Waits());
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 2/8 (last error 7, code "));
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 8/8 (last error 7, code "));
     EXPECT_EQ(std::string::npos, log.find("retry 9/8"));
@@ -45,24 +44,12 @@ TEST_F(RetryTest, CorruptDownloadIsFetchedAgain)
 
     EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ("-", requests[1].range);
     EXPECT_EQ(std::vector<DWORD>(1, 2000), waits.Waits());
 }
-
-namespace {
-// Brings the server back during the second wait, so that only the first reconnection fails.
-CUpdater* g_recovering = NULL;
-int g_recoveryWaits = 0;
-DWORD RecoverOnSecondWait(DWORD)
-{
-    if (++g_recoveryWaits == 2)
-        g_recovering->m_strHost = FaultServer::Host();
-    return 0;
-}
-} // namespace
 
 TEST_F(RetryTest, FailedReconnectionUsesUpItsAttempt)
 {
@@ -70,24 +57,24 @@ TEST_F(RetryTest, FailedReconnectionUsesUpItsAttempt)
     server->Publish("f.bin", data);
     server->SetRules({"f.bin cut 1000", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    // The first attempt uses the connection made in SetUp; reconnecting to no host fails.
+    // The first attempt uses the connection made in SetUp; reconnecting to no host fails. The
+    // server comes back during the second wait, so that only the first reconnection fails.
     updater().m_strHost = "";
-    g_recovering = &updater();
-    g_recoveryWaits = 0;
-    SetPauseHook(RecoverOnSecondWait);
+    waits.OnWait([this](size_t count) {
+        if (count == 2)
+            updater().m_strHost = FaultServer::Host();
+    });
 
-    DownloadResult result = updater().DownloadWithRetry(&job);
-    SetPauseHook(NULL);
+    EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
 
-    EXPECT_EQ(DL_OK, result);
-    EXPECT_EQ(2, g_recoveryWaits);
+    EXPECT_EQ(2u, waits.Waits().size());
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ("bytes=1000-", requests[1].range);
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 2/8 (last error 7, code "));
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 3/8 (last error 5, code "));
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
 }
 
 TEST_F(RetryTest, ServerThatNeverComesBackEndsWithConnectFailed)

@@ -1,9 +1,13 @@
 #include "tests/e2e/LauncherFixture.h"
 #include <commctrl.h>
 #include "res/resource.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
 
 using namespace e2e;
+using namespace testsupport;
 
 namespace {
 
@@ -35,10 +39,10 @@ std::string SetThemeActive(const std::string& value)
 void LauncherE2e::SetUp()
 {
     m_oldThemeActive = SetThemeActive("0");
-    m_dir = testsupport::ScratchDir();
+    m_dir = ScratchDir();
     m_waitLog = m_dir + "\\waits.txt";
-    m_waitLogEnv.reset(new ScopedEnv("VELMORA_WAIT_LOG", m_waitLog));
-    m_divisorEnv.reset(new ScopedEnv("VELMORA_WAIT_DIVISOR", "100"));
+    m_waitLogEnv.reset(new testsupport::ScopedEnv("VELMORA_WAIT_LOG", m_waitLog));
+    m_divisorEnv.reset(new testsupport::ScopedEnv("VELMORA_WAIT_DIVISOR", "100"));
 }
 
 void LauncherE2e::TearDown()
@@ -51,19 +55,6 @@ void LauncherE2e::TearDown()
 
 namespace {
 
-RECT ChildRect(HWND window, int id)
-{
-    RECT rc = {};
-    HWND child = GetDlgItem(window, id);
-    if (!child)
-        return rc;
-    GetWindowRect(child, &rc);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    OffsetRect(&rc, -outer.left, -outer.top);
-    return rc;
-}
-
 BOOL CALLBACK CloseIfGameClient(HWND window, LPARAM)
 {
     char cls[64] = "";
@@ -73,13 +64,38 @@ BOOL CALLBACK CloseIfGameClient(HWND window, LPARAM)
     return TRUE;
 }
 
-Image Background()
+Pixels Background()
 {
-    static Image picture = LoadJpeg(testsupport::WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
+    static Pixels picture = LoadPicture(WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
     return picture;
 }
 
 } // namespace
+
+::testing::AssertionResult LauncherE2e::StartOverV1(Launcher& launcher, const std::string& served,
+                                                   const std::string& status, DWORD timeoutMs)
+{
+    InstallGameFolder("v1", GameFolder());
+    if (!served.empty())
+        ServeOnNginx(served);
+    m_requests = RequestLog::Nginx();
+    if (!launcher.Start(GameExe(), "", GameFolder()))
+        return ::testing::AssertionFailure() << "the launcher did not start";
+    if (!status.empty() && !launcher.WaitForStatus(status, timeoutMs))
+        return ::testing::AssertionFailure() << "status \"" << launcher.Text(IDC_STATUS) << "\", not \"" << status << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> LauncherE2e::LogEndingWith(const std::string& last)
+{
+    // The window shows some states a moment before the log records them.
+    WaitFor([&] {
+        std::string text = LogText(GameFolder());
+        std::string end = "\t" + last + "\r\n";
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    }, 10000);
+    return LogMessages(GameFolder());
+}
 
 void LauncherE2e::CloseGameClients()
 {
@@ -111,9 +127,9 @@ void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screen
     HWND play = GetDlgItem(window, IDC_PLAY);
     EXPECT_TRUE(IsWindowVisible(play)) << "PLAY hidden when ready";
 
-    Image shot = CaptureWindow(window);
-    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
-    Image picture = Background();
+    Pixels shot = CaptureWindow(window);
+    WritePng(shot, ScreenshotPath(screenshot));
+    Pixels picture = Background();
     ASSERT_EQ(picture.width, 480) << "the test could not decode the background picture";
 
     // Away from the corners the window shows its picture.
@@ -121,7 +137,7 @@ void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screen
     EXPECT_GT(MatchShare(shot, picture, emblem), 0.95) << "the picture is not painted";
 
     // The status label: its text over the picture, with no box of its own around it.
-    RECT status = ChildRect(window, IDC_STATUS);
+    RECT status = PlaceInParent(GetDlgItem(window, IDC_STATUS));
     EXPECT_EQ(status.left, 25);
     EXPECT_EQ(status.top, 496);
     double statusShare = MatchShare(shot, picture, status);
@@ -129,8 +145,8 @@ void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screen
     EXPECT_LT(statusShare, 0.99) << "no status text on screen";
 
     // Both bars full: their fill colour reaches their right end.
-    RECT file = ChildRect(window, IDC_PROGRESS_FILE);
-    RECT total = ChildRect(window, IDC_PROGRESS_TOTAL);
+    RECT file = PlaceInParent(GetDlgItem(window, IDC_PROGRESS_FILE));
+    RECT total = PlaceInParent(GetDlgItem(window, IDC_PROGRESS_TOTAL));
     EXPECT_EQ(file.right - file.left, 430);
     EXPECT_EQ(total.top, 536);
     int fileY = (file.top + file.bottom) / 2;
@@ -142,7 +158,7 @@ void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screen
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_PROGRESS_TOTAL), PBM_GETPOS, 0, 0), 100);
 
     // PLAY is drawn: its place no longer shows the bare picture.
-    RECT playRect = ChildRect(window, IDC_PLAY);
+    RECT playRect = PlaceInParent(GetDlgItem(window, IDC_PLAY));
     EXPECT_LT(MatchShare(shot, picture, playRect), 0.5) << "PLAY not drawn";
 }
 
@@ -153,13 +169,9 @@ void LauncherE2e::CheckPlayHidden(Launcher& launcher, const std::string& screens
     HWND play = GetDlgItem(window, IDC_PLAY);
     ASSERT_TRUE(play);
     EXPECT_FALSE(IsWindowVisible(play)) << "PLAY shown before the game is ready";
-    RECT rc;
-    GetWindowRect(play, &rc);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    OffsetRect(&rc, -outer.left, -outer.top);
-    Image shot = CaptureWindow(window);
-    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
+    RECT rc = PlaceInParent(play);
+    Pixels shot = CaptureWindow(window);
+    WritePng(shot, ScreenshotPath(screenshot));
     EXPECT_GT(MatchShare(shot, Background(), rc), 0.9) << "something stands where the hidden PLAY is";
 }
 

@@ -1,7 +1,14 @@
-#include "Pixels.h"
+#include "tests/support/Pixels.h"
 
+#include <ole2.h>
+#include <olectl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+
+#include "tests/support/TestPaths.h"
+
+namespace testsupport {
 
 namespace {
 
@@ -61,15 +68,24 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
 
 }  // namespace
 
+Pixels CaptureScreen(const RECT& rect) {
+    HDC hdcScreen = GetDC(NULL);
+    Pixels out = FromDc(hdcScreen, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    ReleaseDC(NULL, hdcScreen);
+    return out;
+}
+
+Pixels CaptureWindow(HWND hWnd) {
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    return CaptureScreen(rc);
+}
+
 Pixels CaptureClient(HWND hWnd) {
     RECT rc;
     GetClientRect(hWnd, &rc);
-    POINT origin = {0, 0};
-    ClientToScreen(hWnd, &origin);
-    HDC hdcScreen = GetDC(NULL);
-    Pixels out = FromDc(hdcScreen, origin.x, origin.y, rc.right, rc.bottom);
-    ReleaseDC(NULL, hdcScreen);
-    return out;
+    MapWindowPoints(hWnd, NULL, (POINT*)&rc, 2);
+    return CaptureScreen(rc);
 }
 
 Pixels ReadBitmap(HBITMAP hBitmap) {
@@ -83,6 +99,32 @@ Pixels ReadBitmap(HBITMAP hBitmap) {
     SelectObject(hdcBitmap, hOld);
     DeleteDC(hdcBitmap);
     ReleaseDC(NULL, hdcScreen);
+    return out;
+}
+
+Pixels LoadPicture(const std::string& path) {
+    std::string bytes = ReadWholeFile(path);
+    if (bytes.empty())
+        return Pixels();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (memory == NULL)
+        return Pixels();
+    memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    IStream* stream = NULL;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        GlobalFree(memory);
+        return Pixels();
+    }
+    IPicture* picture = NULL;
+    HRESULT hr = OleLoadPicture(stream, (LONG)bytes.size(), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(hr))
+        return Pixels();
+    OLE_HANDLE handle = 0;
+    picture->get_Handle(&handle);
+    Pixels out = ReadBitmap((HBITMAP)(UINT_PTR)handle);
+    picture->Release();
     return out;
 }
 
@@ -131,17 +173,61 @@ bool WritePng(const Pixels& pixels, const std::string& path) {
     PutChunk(png, "IDAT", zlib);
     PutChunk(png, "IEND", std::string());
 
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f == NULL)
-        return false;
-    const bool ok = fwrite(png.data(), 1, png.size(), f) == png.size();
-    return fclose(f) == 0 && ok;
+    return WriteWholeFile(path, png);
 }
 
-std::string BuildPath(const char* relative) {
-    std::string path = std::string("Z:") + VELMORA_BUILD_DIR + "/" + relative;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
+
+namespace {
+
+// Counts the pixels of `rect` that both images hold, and those of them that are near each other.
+void Compare(const Pixels& a, const Pixels& b, const RECT& rect, int tolerance, int& held, int& equal) {
+    held = equal = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x) {
+            if (x < 0 || y < 0 || x >= a.width || y >= a.height || x >= b.width || y >= b.height)
+                continue;
+            ++held;
+            equal += Near(a.At(x, y), b.At(x, y), tolerance);
+        }
+}
+
+}  // namespace
+
+int CountEqual(const Pixels& a, const Pixels& b, const RECT& rect, int tolerance) {
+    int held, equal;
+    Compare(a, b, rect, tolerance, held, equal);
+    return equal;
+}
+
+double MatchShare(const Pixels& a, const Pixels& b, const RECT& rect, int tolerance) {
+    int held, equal;
+    Compare(a, b, rect, tolerance, held, equal);
+    return held ? (double)equal / held : 0.0;
+}
+
+int CountColor(const Pixels& pixels, const RECT& rect, COLORREF color) {
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            count += pixels.At(x, y) == color;
+    return count;
+}
+
+RECT PlaceInParent(HWND hChild) {
+    RECT rc;
+    GetWindowRect(hChild, &rc);
+    MapWindowPoints(NULL, GetParent(hChild), (POINT*)&rc, 2);
+    return rc;
+}
+
+POINT ClientPointOnScreen(HWND hWnd, int x, int y) {
+    POINT pt = {x, y};
+    ClientToScreen(hWnd, &pt);
+    return pt;
+}
+
+}  // namespace testsupport
