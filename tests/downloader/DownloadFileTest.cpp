@@ -46,8 +46,7 @@ typedef DownloaderTest ResumeTest;
 
 TEST_F(ResumeTest, PartialFileOfAJobWithMd5IsResumedWithARangeRequest)
 {
-    std::string data = RandomBytes(1500, 1);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 1);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
 
@@ -66,8 +65,7 @@ TEST_F(ResumeTest, PartialFileOfAJobWithMd5IsResumedWithARangeRequest)
 
 TEST_F(ResumeTest, AnswerOf200ToARangeRequestTruncatesThePartAndStartsOver)
 {
-    std::string data = RandomBytes(1500, 2);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 2);
     server->SetRules({"f.bin ignore-range"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(WriteWholeFile(Part("f.bin"), std::string(1000, 'x')));
@@ -84,8 +82,7 @@ TEST_F(ResumeTest, AnswerOf200ToARangeRequestTruncatesThePartAndStartsOver)
 
 TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
 {
-    std::string data = RandomBytes(1500, 3);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 3);
     server->SetRules({"f.bin range-status 416", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
@@ -106,8 +103,7 @@ TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
 
 TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
 {
-    std::string data = RandomBytes(1500, 4);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 4);
     DOWNLOAD_JOB& job = Queue("f.bin");
     ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
 
@@ -122,8 +118,7 @@ TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
 
 TEST_F(ResumeTest, JobWithoutMd5DoesNotResumeAPartThatCannotBeDeleted)
 {
-    std::string data = RandomBytes(1500, 25);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 25);
     DOWNLOAD_JOB& job = Queue("f.bin");
     // Left by some other version of the file; read-only, so that deleting it fails.
     ASSERT_TRUE(WriteWholeFile(Part("f.bin"), std::string(1000, 'x')));
@@ -141,8 +136,7 @@ TEST_F(ResumeTest, JobWithoutMd5DoesNotResumeAPartThatCannotBeDeleted)
 
 TEST_F(ResumeTest, PartThatIsAFolderIsNotResumedAndCannotBeOpened)
 {
-    std::string data = RandomBytes(1500, 5);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 5);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(CreateDirectoryA(Part("f.bin").c_str(), NULL));
 
@@ -157,8 +151,7 @@ TEST_F(ResumeTest, PartThatIsAFolderIsNotResumedAndCannotBeOpened)
 TEST_F(ResumeTest, TwentyCutsGiveAByteExactFileWithoutFetchingAStoredByteAgain)
 {
     const size_t size = 400000;
-    std::string data = RandomBytes(size, 6);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", size, 6);
     std::vector<long long> cuts;
     std::vector<std::string> rules;
     for (int i = 1; i <= 20; ++i) {
@@ -208,8 +201,7 @@ TEST_F(AnswerTest, OptionalJobAnswered404LeavesAnEmptyTarget)
 
 TEST_F(AnswerTest, MissingFileOrUnaskedPartialAnswerIsNotOnServer)
 {
-    std::string data = RandomBytes(800, 7);
-    server->Publish("partial.bin", data);
+    std::string data = server->PublishRandom("partial.bin", 800, 7);
     server->SetRules({"missing.bin status 404", "partial.bin always-206"});
     DOWNLOAD_JOB& missing = Queue("missing.bin");
     DOWNLOAD_JOB& partial = Queue("partial.bin");
@@ -226,8 +218,7 @@ TEST_F(AnswerTest, MissingFileOrUnaskedPartialAnswerIsNotOnServer)
 
 TEST_F(AnswerTest, MissingContentLengthKeepsTheExpectedSizeAndChecksNothing)
 {
-    std::string data = RandomBytes(3000, 8);
-    server->Publish("unsized.bin", data);
+    std::string data = server->PublishRandom("unsized.bin", 3000, 8);
     server->Publish("listed.bin", data);
     server->SetRules({"unsized.bin no-length", "listed.bin no-length"});
     DOWNLOAD_JOB& unsized = Queue("unsized.bin");
@@ -256,8 +247,7 @@ TEST_F(AnswerTest, EmptyBodyOfAnUnsizedJobGivesAnEmptyFile)
 
 TEST_F(AnswerTest, BodyOneByteShortIsIncompleteAndKeepsThePart)
 {
-    std::string data = RandomBytes(5000, 9);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 9);
     server->SetRules({"f.bin short 1"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
 
@@ -269,8 +259,7 @@ TEST_F(AnswerTest, BodyOneByteShortIsIncompleteAndKeepsThePart)
 
 TEST_F(AnswerTest, BodyOneByteLongerThanExpectedIsAccepted)
 {
-    std::string data = RandomBytes(5000, 10);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 10);
     server->SetRules({"f.bin no-length 1"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     job.dwSize = 5000;
@@ -283,8 +272,7 @@ TEST_F(AnswerTest, BodyOneByteLongerThanExpectedIsAccepted)
 
 TEST_F(AnswerTest, WrongBytesGiveBadMd5DeleteThePartAndKeepTheTarget)
 {
-    std::string data = RandomBytes(5000, 11);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 11);
     server->SetRules({"f.bin wrong"});
     std::string inverted = data;
     for (char& c : inverted)
@@ -303,8 +291,7 @@ TEST_F(AnswerTest, WrongBytesGiveBadMd5DeleteThePartAndKeepTheTarget)
 TEST_F(AnswerTest, RulesWrittenByAnotherTestDoNotStartThisTestsQueueOver)
 {
     // Test programs run in parallel against one fault server.
-    std::string data = RandomBytes(700, 26);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 700, 26);
     server->SetRules({"f.bin status 404", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     ASSERT_EQ(DL_NOT_ON_SERVER, updater().DownloadFile(&job));
@@ -320,8 +307,7 @@ typedef DownloaderTest ReplaceTest;
 
 TEST_F(ReplaceTest, ReadOnlyTargetIsReplaced)
 {
-    std::string data = RandomBytes(2000, 12);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 12);
     DOWNLOAD_JOB& job = Queue("f.bin");
     ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "old"));
     ASSERT_TRUE(SetFileAttributesA(Local("f.bin").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -334,8 +320,7 @@ TEST_F(ReplaceTest, ReadOnlyTargetIsReplaced)
 
 TEST_F(ReplaceTest, TargetHeldLikeARunningProgramIsMovedToOldReplacingAnOlderOne)
 {
-    std::string data = RandomBytes(2000, 13);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 13);
     DOWNLOAD_JOB& job = Queue("f.bin");
     std::string running = OwnExecutable();
     ASSERT_TRUE(WriteWholeFile(Local("f.bin"), running));
@@ -353,8 +338,7 @@ TEST_F(ReplaceTest, TargetHeldLikeARunningProgramIsMovedToOldReplacingAnOlderOne
 
 TEST_F(ReplaceTest, TargetThatCanNeitherBeDeletedNorMovedIsAWriteFailure)
 {
-    std::string data = RandomBytes(2000, 14);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 14);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "locked"));
     HANDLE locked = CreateFileA(Local("f.bin").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -372,8 +356,7 @@ TEST_F(ReplaceTest, TargetThatCanNeitherBeDeletedNorMovedIsAWriteFailure)
 
 TEST_F(ReplaceTest, MissingFoldersAreMadeFirst)
 {
-    std::string data = RandomBytes(100, 15);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 100, 15);
     DOWNLOAD_JOB job = MakeJob(folder.Path("a\\b\\f.bin"), server->Url("f.bin"));
     context.m_jobs.push_back(job);
 
@@ -406,8 +389,7 @@ TEST(FullDiskTest, WriteThatDoesNotFitIsAWriteFailureAndKeepsThePart)
     g_bFrench = 0;
     CurrentFolder folder(root);
     FaultServer server("FullDiskTest");
-    std::string data = RandomBytes(1024 * 1024, 16);
-    server.Publish("big.bin", data);
+    std::string data = server.PublishRandom("big.bin", 1024 * 1024, 16);
     CUpdateContext context;
     context.m_jobs.push_back(MakeJob(folder.Path("big.bin"), server.Url("big.bin"), Md5Of(data)));
     CTestLauncherDlg dlg;
@@ -429,8 +411,8 @@ typedef DownloaderTest ProgressTest;
 
 TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 {
-    server->Publish("quick.bin", RandomBytes(300, 17));
-    server->Publish("slow.bin", RandomBytes(96 * 1024, 18));
+    server->PublishRandom("quick.bin", 300, 17);
+    server->PublishRandom("slow.bin", 96 * 1024, 18);
     server->SetRules({"slow.bin slow 8192 50"});
     DOWNLOAD_JOB& quick = Queue("quick.bin");
 

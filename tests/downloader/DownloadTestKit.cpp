@@ -1,5 +1,6 @@
 #include "DownloadTestKit.h"
 #include <sstream>
+#include "tests/support/Content.h"
 #include "tests/support/Pump.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
@@ -27,6 +28,13 @@ std::string FaultServer::Url(const std::string& file) const
 void FaultServer::Publish(const std::string& file, const std::string& bytes) const
 {
     WriteWholeFile(m_dir + "\\www\\t\\" + m_name + "\\" + file, bytes);
+}
+
+std::string FaultServer::PublishRandom(const std::string& file, size_t size, unsigned seed) const
+{
+    std::string bytes = testsupport::RandomBytes(size, seed);
+    Publish(file, bytes);
+    return bytes;
 }
 
 void FaultServer::SetRules(const std::vector<std::string>& rules)

@@ -26,6 +26,8 @@ public:
     // The job's URL path (no leading slash).
     std::string Url(const std::string& file) const;
     void Publish(const std::string& file, const std::string& bytes) const;
+    // Publishes reproducible pseudo-random bytes and returns them.
+    std::string PublishRandom(const std::string& file, size_t size, unsigned seed) const;
     // Replaces all rules of this test; each rule is "<file> <mode> [args]". They are removed
     // when this object goes.
     void SetRules(const std::vector<std::string>& rules);

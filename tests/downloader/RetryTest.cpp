@@ -6,7 +6,7 @@ typedef DownloaderTest RetryTest;
 
 TEST_F(RetryTest, EightIncompleteAttemptsAreSeparatedBySevenWaitsOf2s)
 {
-    server->Publish("f.bin", RandomBytes(4000, 21));
+    server->PublishRandom("f.bin", 4000, 21);
     server->SetRules({"f.bin short 10"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
@@ -37,8 +37,7 @@ TEST_F(RetryTest, FileMissingOnTheServerIsNotRetried)
 
 TEST_F(RetryTest, CorruptDownloadIsFetchedAgain)
 {
-    std::string data = RandomBytes(4000, 22);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 4000, 22);
     server->SetRules({"f.bin wrong", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
 
@@ -53,8 +52,7 @@ TEST_F(RetryTest, CorruptDownloadIsFetchedAgain)
 
 TEST_F(RetryTest, FailedReconnectionUsesUpItsAttempt)
 {
-    std::string data = RandomBytes(4000, 23);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 4000, 23);
     server->SetRules({"f.bin cut 1000", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     // The first attempt uses the connection made in SetUp; reconnecting to no host fails. The
@@ -79,7 +77,7 @@ TEST_F(RetryTest, FailedReconnectionUsesUpItsAttempt)
 
 TEST_F(RetryTest, ServerThatNeverComesBackEndsWithConnectFailed)
 {
-    server->Publish("f.bin", RandomBytes(4000, 24));
+    server->PublishRandom("f.bin", 4000, 24);
     server->SetRules({"f.bin short 1"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     updater().m_strHost = "";

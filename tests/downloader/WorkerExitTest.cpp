@@ -155,8 +155,7 @@ TEST(WorkerExitTest, QuittingDuringADownloadStopsTheWorkerPromptlyAndKeepsThePar
 {
     CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
-    std::string data = RandomBytes(4 * 1024 * 1024, 50);
-    server.Publish("big.bin", data);
+    std::string data = server.PublishRandom("big.bin", 4 * 1024 * 1024, 50);
     server.SetRules({"big.bin slow 16384 30"});
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileReceiving", data);
@@ -179,8 +178,7 @@ TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
 {
     CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
-    std::string data = RandomBytes(256 * 1024, 51);
-    server.Publish("stalled.bin", data);
+    std::string data = server.PublishRandom("stalled.bin", 256 * 1024, 51);
     server.SetRules({"stalled.bin slow 16384 60000"});
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileTheServerStalls", data);
@@ -215,8 +213,7 @@ TEST(WorkerExitTest, WriteFailureShowsItsBoxThenEndsTheProcessWithCode1)
 {
     CurrentFolder folder;
     FaultServer server("WorkerExitTest.Write");
-    std::string data = RandomBytes(3000, 52);
-    server.Publish("locked.bin", data);
+    std::string data = server.PublishRandom("locked.bin", 3000, 52);
     ASSERT_TRUE(WriteWholeFile(folder.Path("locked.bin"), "in use"));
 
     ChildProcess child;

@@ -22,8 +22,7 @@ protected:
         std::vector<std::string> files;
         for (int i = 0; i < 3; ++i) {
             std::string name = "file" + std::to_string(i + 1) + ".bin";
-            std::string data = RandomBytes(3000 + 1000 * i, 30 + i);
-            server->Publish(name, data);
+            std::string data = server->PublishRandom(name, 3000 + 1000 * i, 30 + i);
             Queue(name, Md5Of(data)).dwSize = (DWORD)data.size();
             files.push_back(data);
         }
@@ -90,8 +89,7 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
 TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
 {
     g_bFrench = 1;
-    std::string data = RandomBytes(5000, 42);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 42);
     server->SetRules({"f.bin cut 2000", "f.bin normal"});
     Queue("f.bin", Md5Of(data)).dwSize = (DWORD)data.size();
     SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
@@ -107,8 +105,7 @@ TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
 
 TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
 {
-    std::string data = RandomBytes(6000, 40);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 6000, 40);
     server->SetRules({"f.bin no-length 1", "f.bin normal"});
     Queue("f.bin").dwSize = 6000;
 
@@ -127,7 +124,7 @@ TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
 
 TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)
 {
-    server->Publish("f.bin", RandomBytes(6000, 41));
+    server->PublishRandom("f.bin", 6000, 41);
     server->SetRules({"f.bin no-length 1"});
     Queue("f.bin").dwSize = 6000;
     MessageBoxAnswerer user({});

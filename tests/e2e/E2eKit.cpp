@@ -289,6 +289,17 @@ void Launcher::ClickButton(int controlId)
     ASSERT_TRUE(ClickAt(button)) << "button " << controlId << " does not show";
 }
 
+::testing::AssertionResult Launcher::Quit()
+{
+    ClickButton(IDC_QUIT);
+    DWORD exitCode = 1;
+    if (!WaitForExit(10000, &exitCode))
+        return ::testing::AssertionFailure() << "QUIT did not close the launcher";
+    if (exitCode != 0)
+        return ::testing::AssertionFailure() << "exit code " << exitCode << " after QUIT";
+    return ::testing::AssertionSuccess();
+}
+
 std::string ScreenshotPath(const std::string& name)
 {
     return BuildPath("e2e/screens/" + name + ".png");

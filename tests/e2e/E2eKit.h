@@ -89,6 +89,8 @@ public:
     bool Running() const { return m_process.Running(); }
     // A button of the main window, clicked with the mouse.
     void ClickButton(int controlId);
+    // QUIT clicked: true once the process has ended with exit code 0.
+    ::testing::AssertionResult Quit();
 
 private:
     testsupport::ChildProcess m_process;

@@ -5,6 +5,7 @@
 #include "tests/support/Pixels.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
+#include "tests/support/WindowSearch.h"
 
 using namespace e2e;
 using namespace testsupport;
@@ -55,15 +56,6 @@ void LauncherE2e::TearDown()
 
 namespace {
 
-BOOL CALLBACK CloseIfGameClient(HWND window, LPARAM)
-{
-    char cls[64] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (strcmp(cls, "VornStandIn") == 0)
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
 Pixels Background()
 {
     static Pixels picture = LoadPicture(WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
@@ -99,7 +91,13 @@ std::vector<std::string> LauncherE2e::LogEndingWith(const std::string& last)
 
 void LauncherE2e::CloseGameClients()
 {
-    EnumWindows(CloseIfGameClient, 0);
+    FindTopWindow([](HWND window) {
+        char cls[64] = "";
+        GetClassNameA(window, cls, sizeof cls);
+        if (strcmp(cls, "VornStandIn") == 0)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        return false;
+    });
 }
 
 void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screenshot)

@@ -154,10 +154,7 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_EQ(log.back(), "PRET");
     CheckReadyWindow(launcher, "update-ready");
 
-    launcher.ClickButton(IDC_QUIT);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(launcher.WaitForExit(10000, &exitCode)) << "QUIT did not close the launcher";
-    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(launcher.Quit());
 
     // Nothing changed since: the list, its signature and the version file, then ready.
     RequestLog second = RequestLog::Nginx();
@@ -176,8 +173,7 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_FALSE(Contains(log, "ERREUR")) << "the everyday start kept the previous log";
     EXPECT_TRUE(HoldsGame("v2", game));
 
-    again.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(again.WaitForExit(10000));
+    EXPECT_TRUE(again.Quit());
 
     // The start-up cost against a bare process start of this Wine: the median of three of each.
     std::vector<ULONGLONG> ready = {readyMs}, bare;
@@ -193,8 +189,7 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
         ASSERT_TRUE(timed.Start(GameExe(), "", game));
         ASSERT_TRUE(timed.WaitForStatus(kReady)) << timed.Text(IDC_STATUS);
         ready.push_back(GetTickCount64() - start);
-        timed.ClickButton(IDC_QUIT);
-        EXPECT_TRUE(timed.WaitForExit(10000));
+        EXPECT_TRUE(timed.Quit());
     }
     std::sort(ready.begin(), ready.end());
     std::sort(bare.begin(), bare.end());
@@ -243,8 +238,7 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     EXPECT_EQ(std::count(restart, log.end(), std::string("NeedDownload: maps/hills.dat")), 1);
     EXPECT_EQ(log.back(), "PRET");
 
-    restarted.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(restarted.WaitForExit(10000));
+    EXPECT_TRUE(restarted.Quit());
 }
 
 // The same road in French (run with LC_ALL=fr_FR.UTF-8, see CMakeLists.txt): every text in French.
@@ -273,6 +267,5 @@ TEST_F(LauncherE2e, FrenchRoad)
     std::vector<AnsweredBox> boxes = answerer.Wait();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Impossible de lancer Vorn.exe (2)");
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }

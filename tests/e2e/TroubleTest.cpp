@@ -60,8 +60,7 @@ TEST_F(LauncherE2e, SignatureThatStaysWrong)
     ExpectV1Untouched(game);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(launcher.MainWindow(0), IDC_PLAY)));
 
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }
 
 // A list signed as it should be but without the game client.
@@ -77,8 +76,7 @@ TEST_F(LauncherE2e, SignedButInvalidList)
     ExpectV1Untouched(game);
     CheckPlayHidden(launcher, "invalid-list");
 
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }
 
 // Nothing answers: the error box, the retry question, Cancel.
@@ -103,8 +101,7 @@ TEST_F(LauncherE2e, UnreachableServer)
     EXPECT_EQ(log.back(), "ERREUR Update failed, please try again later");
     ExpectV1Untouched(game);
 
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }
 
 // A second launcher gives way after its twenty waits; the first goes on undisturbed.
@@ -135,8 +132,7 @@ TEST_F(LauncherE2e, SecondLauncherGivesWay)
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(first.Text(IDC_STATUS), "Ready to play");
     EXPECT_EQ(LogText(game), logBefore) << "the second launcher touched the log";
-    first.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(first.WaitForExit(10000));
+    EXPECT_TRUE(first.Quit());
 }
 
 // QUIT during a large download closes at once and keeps the part file; the next start resumes it.
@@ -183,8 +179,7 @@ TEST_F(LauncherE2e, QuitDuringDownloadThenResume)
     EXPECT_EQ(data[0].status, 206);
     EXPECT_TRUE(HoldsGame("big", game));
     EXPECT_FALSE(FileExists(part));
-    again.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(again.WaitForExit(10000));
+    EXPECT_TRUE(again.Quit());
     ClearFaultServer();
 }
 
@@ -208,6 +203,5 @@ TEST_F(LauncherE2e, PlayWithoutTheGameClient)
         EXPECT_TRUE(launcher.Running());
     }
     EXPECT_EQ(CountStartingWith(LogMessages(game), "LANCE "), 2u);
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }

@@ -27,20 +27,26 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
+// A visible dialog of this thread made from an empty template.
+HWND CreatePlainDialog(DLGPROC proc = PlainDialogProc, LPARAM param = 0)
+{
+    struct alignas(4) Template {
+        DLGTEMPLATE dialog;
+        WORD menu, windowClass, title;
+    } tpl = {};
+    tpl.dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
+    tpl.dialog.cx = 160;
+    tpl.dialog.cy = 60;
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, proc, param);
+}
+
 // A dialog made like a message box whose text control 0xFFFF is still empty, as a box is for a moment
 // while it is being made. It counts the reads of that control and records the button pressed.
 class UnfilledBox {
 public:
     UnfilledBox()
     {
-        struct alignas(4) Template {
-            DLGTEMPLATE dialog;
-            WORD menu, windowClass, title;
-        } tpl = {};
-        tpl.dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
-        tpl.dialog.cx = 160;
-        tpl.dialog.cy = 60;
-        m_box = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, Proc, (LPARAM)this);
+        m_box = CreatePlainDialog(Proc, (LPARAM)this);
         m_text = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 20, m_box, (HMENU)0xFFFF,
                                  nullptr, nullptr);
         CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE, 10, 40, 60, 20, m_box, (HMENU)IDOK, nullptr,
@@ -212,14 +218,7 @@ TEST(MessageBoxAnswerer, ReportsAButtonTheBoxLacksAndStillClosesIt)
 
 TEST(MessageBoxAnswerer, LeavesOtherDialogsAloneAndGivesUpAfterItsTimeout)
 {
-    struct alignas(4) Template {
-        DLGTEMPLATE dialog;
-        WORD menu, windowClass, title;
-    } tpl = {};
-    tpl.dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
-    tpl.dialog.cx = 120;
-    tpl.dialog.cy = 60;
-    HWND dialog = CreateDialogIndirectA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, PlainDialogProc);
+    HWND dialog = CreatePlainDialog();
     ASSERT_NE(dialog, nullptr);
 
     ULONGLONG start = GetTickCount64();

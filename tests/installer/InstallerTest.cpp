@@ -29,9 +29,13 @@ using testsupport::WriteWholeFile;
 
 namespace {
 
-bool IsOpenHandle(HANDLE handle) {
-    DWORD flags = 0;
-    return handle != NULL && GetHandleInformation(handle, &flags);
+// Whether the mutex of that name still exists, that is whether a handle to it is still open. (A closed
+// handle's value may already stand for a new object of this process.)
+bool MutexExists(const std::string& name) {
+    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    if (opened)
+        CloseHandle(opened);
+    return opened != NULL;
 }
 
 bool IsFolder(const std::string& path) {
@@ -96,7 +100,7 @@ protected:
         PublishVersionFile("V.1.0\n\n200000000\n");
         RemoveShortcuts();
         m_scratch = ScratchDir();
-        m_mutex = CreateMutexA(NULL, FALSE, NULL);
+        m_mutex = CreateMutexA(NULL, FALSE, m_mutexName.c_str());
         ASSERT_NE(m_mutex, (HANDLE)NULL);
         m_held = m_mutex;
     }
@@ -134,6 +138,7 @@ protected:
     }
 
     std::string m_scratch;
+    const std::string m_mutexName = "VelmoraInstallerTest-" + std::to_string(GetCurrentProcessId());
     HANDLE m_mutex = NULL;
     HANDLE m_held = NULL;
 };
@@ -160,7 +165,7 @@ TEST_F(RunInstallerTest, CancellingTheDialogEndsTheProcessAndChangesNothing) {
     EXPECT_EQ(Run(exe, [](HWND dialog) { Press(dialog, IDCANCEL); }, &shown), INSTALL_EXIT);
     EXPECT_TRUE(shown);
     EXPECT_EQ(m_mutex, m_held);
-    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_TRUE(MutexExists(m_mutexName));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(FileExists(ProgramsShortcut()));
 
@@ -208,7 +213,7 @@ TEST_F(RunInstallerTest, AFailedCopyShowsTheFolderAndCodeAndMakesNoShortcut) {
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(FileExists(ProgramsShortcut()));
     EXPECT_EQ(m_mutex, m_held) << "the mutex stays until the process ends";
-    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_TRUE(MutexExists(m_mutexName));
     EXPECT_TRUE(IsFolder(blocked));
 }
 
@@ -228,7 +233,7 @@ TEST_F(RunInstallerTest, AnInstalledCopyThatCannotStartLeavesCopyAndShortcuts) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, expected);
     EXPECT_EQ(m_mutex, (HANDLE)NULL) << "closed for the installed copy";
-    EXPECT_FALSE(IsOpenHandle(m_held));
+    EXPECT_FALSE(MutexExists(m_mutexName));
     m_held = NULL;
 
     std::string target = chosen + "\\Velmora World.exe";

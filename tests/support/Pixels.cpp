@@ -12,17 +12,17 @@ namespace testsupport {
 
 namespace {
 
+// A 32-bit image, top row first.
+BITMAPINFO TopDown(int width, int height) {
+    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    return bi;
+}
+
 Pixels FromDc(HDC hdcSource, int x, int y, int width, int height) {
     Pixels out;
     if (width <= 0 || height <= 0)
         return out;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown(width, height);
     void* bits = NULL;
     HBITMAP hDib = CreateDIBSection(hdcSource, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
     if (hDib == NULL)
@@ -100,6 +100,18 @@ Pixels ReadBitmap(HBITMAP hBitmap) {
     DeleteDC(hdcBitmap);
     ReleaseDC(NULL, hdcScreen);
     return out;
+}
+
+HBITMAP MakeBitmap(int width, int height, const COLORREF* pixels) {
+    BITMAPINFO bi = TopDown(width, height);
+    std::vector<DWORD> bits((size_t)width * height);
+    for (size_t i = 0; i < bits.size(); ++i)
+        bits[i] = (GetRValue(pixels[i]) << 16) | (GetGValue(pixels[i]) << 8) | GetBValue(pixels[i]);
+    HDC hdc = GetDC(NULL);
+    HBITMAP hbm = CreateCompatibleBitmap(hdc, width, height);
+    SetDIBits(hdc, hbm, 0, height, bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(NULL, hdc);
+    return hbm;
 }
 
 Pixels LoadPicture(const std::string& path) {

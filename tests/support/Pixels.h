@@ -24,6 +24,8 @@ Pixels CaptureWindow(HWND window);
 Pixels CaptureClient(HWND window);
 // The pixels of a bitmap as a device-independent 32-bit image.
 Pixels ReadBitmap(HBITMAP bitmap);
+// A device-dependent bitmap of the given pixels (row by row); the caller deletes it.
+HBITMAP MakeBitmap(int width, int height, const COLORREF* pixels);
 // A picture file (JPEG, BMP...) decoded by the system; empty when it cannot be read.
 Pixels LoadPicture(const std::string& path);
 
