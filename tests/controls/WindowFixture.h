@@ -9,6 +9,7 @@
 #include "tests/support/Input.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/Pump.h"
+#include "tests/support/WaitFor.h"
 
 using namespace testsupport;
 
