@@ -167,10 +167,32 @@ RequestLog RequestLog::FaultServer()
     return RequestLog(FaultServerDir() + "\\requests.log", false);
 }
 
-std::vector<Request> RequestLog::Since() const
+std::vector<Request> RequestLog::Since(size_t atLeast) const
 {
     std::vector<Request> requests;
-    std::string text = ReadWholeFile(m_path);
+    WaitFor([&] { return (requests = Logged()).size() >= atLeast; }, 10000);
+    return requests;
+}
+
+std::vector<Request> RequestLog::DataSince(size_t atLeast) const
+{
+    std::vector<Request> data;
+    WaitFor(
+        [&] {
+            data.clear();
+            for (const Request& r : Logged())
+                if (r.path.compare(0, 15, "/files/pc/data/") == 0)
+                    data.push_back(r);
+            return data.size() >= atLeast;
+        },
+        10000);
+    return data;
+}
+
+std::vector<Request> RequestLog::Logged() const
+{
+    std::vector<Request> requests;
+    std::string text = ReadIfReadable(m_path);
     if (text.size() <= m_offset)
         return requests;
     for (const std::string& line : SplitLines(text.substr(m_offset))) {
@@ -196,15 +218,6 @@ std::vector<Request> RequestLog::Since() const
             requests.push_back(r);
     }
     return requests;
-}
-
-std::vector<Request> RequestLog::DataSince() const
-{
-    std::vector<Request> data;
-    for (const Request& r : Since())
-        if (r.path.compare(0, 15, "/files/pc/data/") == 0)
-            data.push_back(r);
-    return data;
 }
 
 std::vector<std::string> Paths(const std::vector<Request>& requests)

@@ -46,17 +46,20 @@ struct Request {
     std::string range; // "-" when none
     int status;
 };
-// A place in a request log; Since() returns the requests logged after it.
+// A place in a request log; Since() returns the requests logged after it. A server logs a request a
+// moment after answering it: given `atLeast`, they are returned once there are that many of them (or
+// after a time-out).
 class RequestLog {
 public:
     static RequestLog Nginx();
     static RequestLog FaultServer();
-    std::vector<Request> Since() const;
+    std::vector<Request> Since(size_t atLeast = 0) const;
     // Requests whose path starts with "/files/pc/data/".
-    std::vector<Request> DataSince() const;
+    std::vector<Request> DataSince(size_t atLeast = 0) const;
 
 private:
     RequestLog(const std::string& path, bool nginx);
+    std::vector<Request> Logged() const;
     std::string m_path;
     bool m_nginx;
     size_t m_offset;

@@ -74,7 +74,8 @@ Pixels Background()
     if (!launcher.Start(GameExe(), "", GameFolder()))
         return ::testing::AssertionFailure() << "the launcher did not start";
     if (!status.empty() && !launcher.WaitForStatus(status, timeoutMs))
-        return ::testing::AssertionFailure() << "status \"" << launcher.Text(IDC_STATUS) << "\", not \"" << status << "\"";
+        return ::testing::AssertionFailure() << "status \"" << launcher.Text(IDC_STATUS) << "\", not \"" << status
+                                             << "\"";
     return ::testing::AssertionSuccess();
 }
 

@@ -109,7 +109,7 @@ TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
     for (const std::string& name : ListedNames("v1"))
         if (name != "Velmora World.exe")
             expected.insert(DataPath(name));
-    std::vector<Request> data = m_requests.DataSince();
+    std::vector<Request> data = m_requests.DataSince(expected.size());
     EXPECT_EQ(PathSet(data), expected);
     EXPECT_EQ(data.size(), expected.size()) << "a file was fetched twice";
 
@@ -140,9 +140,9 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     Launcher launcher;
     ASSERT_TRUE(StartOverV1(launcher, "v2", kReady));
 
-    std::vector<Request> all = m_requests.Since();
+    std::vector<Request> all = m_requests.Since(5);
     ExpectListFetch(all, 0);
-    std::vector<Request> data = m_requests.DataSince();
+    std::vector<Request> data = m_requests.DataSince(2);
     EXPECT_EQ(Paths(data), (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
     EXPECT_TRUE(HoldsGame("v2", game));
     EXPECT_EQ(ReadWholeFile(JoinPath(game, "filelist.txt")), ReadWholeFile(GameDir("v2") + "\\filelist.txt"));
@@ -164,7 +164,7 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     ASSERT_TRUE(again.WaitForStatus(kReady)) << again.Text(IDC_STATUS);
     ULONGLONG readyMs = GetTickCount64() - started;
 
-    std::vector<Request> secondRequests = second.Since();
+    std::vector<Request> secondRequests = second.Since(3);
     ExpectListFetch(secondRequests, 0);
     EXPECT_EQ(secondRequests.size(), 3u);
     log = LogMessages(game);
@@ -214,7 +214,7 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     ASSERT_TRUE(restarted.AdoptStartedBy(old.Id(), 30000)) << "no restarted launcher";
     ASSERT_TRUE(restarted.WaitForStatus(kReady)) << restarted.Text(IDC_STATUS);
 
-    std::vector<Request> all = m_requests.Since();
+    std::vector<Request> all = m_requests.Since(9);
     ExpectListFetch(all, 0);
     ASSERT_EQ(all.size(), 9u) << "requests: " << ::testing::PrintToString(Paths(all));
     EXPECT_EQ(all[3].path, DataPath("Velmora World.exe"));
@@ -249,7 +249,7 @@ TEST_F(LauncherE2e, FrenchRoad)
     Launcher launcher;
     ASSERT_TRUE(StartOverV1(launcher, "v2", "Prêt à jouer"));
     EXPECT_TRUE(HoldsGame("v2", game));
-    EXPECT_EQ(Paths(m_requests.DataSince()),
+    EXPECT_EQ(Paths(m_requests.DataSince(2)),
               (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
     // The log is the same in both languages.
     EXPECT_EQ(LogMessages(game).back(), "PRET");

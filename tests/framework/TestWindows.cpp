@@ -38,6 +38,7 @@ CString ExpectedExeTitle() {
 }
 
 HWND FindThreadBox(DWORD threadId) {
-    return testsupport::FindTopWindow(
-        [threadId](HWND hWnd) { return GetWindowThreadProcessId(hWnd, NULL) == threadId && testsupport::IsMessageBox(hWnd); });
+    return testsupport::FindTopWindow([threadId](HWND hWnd) {
+        return GetWindowThreadProcessId(hWnd, NULL) == threadId && testsupport::IsMessageBox(hWnd);
+    });
 }
