@@ -14,6 +14,17 @@ void SendMouse(DWORD flags)
     SendInput(1, &in, sizeof in);
 }
 
+// A mouse event that carries its own screen position.
+void SendMouseAt(POINT screen, DWORD flags)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
 } // namespace
 
 void MovePointer(POINT screen)
@@ -55,10 +66,12 @@ bool ClickAt(HWND window)
     POINT centre = CentreOnScreen(window);
     if (!WaitFor([&] { return WindowFromPoint(centre) == window; }, 10000))
         return false;
-    MovePointer(centre);
-    PressLeft();
+    // Each event carries its position: a pointer only just moved to the window may still be on its way
+    // through the display server when the press comes, and the press would land where it was.
+    SendMouseAt(centre, 0);
+    SendMouseAt(centre, MOUSEEVENTF_LEFTDOWN);
     Sleep(30); // a press that the button sees as one, not as a bounce
-    ReleaseLeft();
+    SendMouseAt(centre, MOUSEEVENTF_LEFTUP);
     return true;
 }
 
