@@ -5,6 +5,7 @@
 #include <exdisp.h>
 #include <cstring>
 #include "BuildSettings.h"
+#include "launcher/ButtonStyle.h"
 #include "launcher/GameHost.h"
 #include "launcher/TarnwickApp.h"
 #include "engine/Language.h"
@@ -12,10 +13,8 @@
 namespace {
 
 const int kCornerEllipse = 20;
-const COLORREF kMagenta = RGB(255, 0, 255);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kGold = RGB(240, 222, 160);
-const COLORREF kPaleGold = RGB(255, 244, 200);
 const COLORREF kTotalBar = RGB(214, 178, 92);
 const COLORREF kFileBar = RGB(120, 170, 80);
 const COLORREF kBarGround = RGB(20, 24, 20);
@@ -68,21 +67,6 @@ BSTR AnsiToBstr(const char* text)
 }
 
 } // namespace
-
-void StyleButton(CImageButton* pButton, const char* caption, CFont* pFont)
-{
-    pButton->LoadBitmapPair(IDB_BUTTON_HOT, kMagenta, IDB_BUTTON, kMagenta);
-    pButton->SetImageAlign(ALIGN_IMAGE_BEHIND, FALSE);
-    pButton->SetPressedShift(PRESSED_SHIFT_DIAGONAL, FALSE);
-    pButton->SetColorSlot(COLOR_SLOT_TEXT_HOVER, kPaleGold, TRUE);
-    pButton->SetColorSlot(COLOR_SLOT_TEXT_NORMAL, kGold, TRUE);
-    pButton->SetParentBackgroundMode(TRUE);
-    pButton->SetBorderVisible(FALSE, FALSE);
-    pButton->SetCursorResource(IDC_BUTTON_CURSOR, TRUE);
-    HFONT hFont = pFont ? (HFONT)pFont->GetSafeHandle() : NULL;
-    pButton->SendMessage(WM_SETFONT, (WPARAM)hFont, TRUE);
-    pButton->SetWindowText(caption);
-}
 
 BOOL CTarnwickDlg::SetupWindow()
 {

@@ -74,8 +74,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// Gives one of the window's buttons the launcher look, its caption and its font.
-void StyleButton(CImageButton* pButton, const char* caption, CFont* pFont);
-
 // The running main window, set by the application just before the modal run; never cleared.
 extern CTarnwickDlg* g_pMainDlg;

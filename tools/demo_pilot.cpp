@@ -8,7 +8,11 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/controls/Pixels.h"
+#include "tests/support/Pixels.h"
+
+using testsupport::CaptureWindow;
+using testsupport::Pixels;
+using testsupport::WritePng;
 
 namespace {
 
@@ -59,21 +63,7 @@ bool WaitFor(Condition condition, const char* what) {
 // What the screen shows of the window.
 void Photograph(HWND hWnd, const char* name) {
     Sleep(400); // let it finish painting
-    RECT rc;
-    GetWindowRect(hWnd, &rc);
-    Pixels shot;
-    shot.width = rc.right - rc.left;
-    shot.height = rc.bottom - rc.top;
-    HDC hdcScreen = GetDC(NULL);
-    HDC hdcMem = CreateCompatibleDC(hdcScreen);
-    HBITMAP hbm = CreateCompatibleBitmap(hdcScreen, shot.width, shot.height);
-    HGDIOBJ old = SelectObject(hdcMem, hbm);
-    BitBlt(hdcMem, 0, 0, shot.width, shot.height, hdcScreen, rc.left, rc.top, SRCCOPY);
-    SelectObject(hdcMem, old);
-    DeleteDC(hdcMem);
-    ReleaseDC(NULL, hdcScreen);
-    shot = ReadBitmap(hbm);
-    DeleteObject(hbm);
+    Pixels shot = CaptureWindow(hWnd);
     std::string path = g_shots + "\\" + name;
     if (WritePng(shot, path))
         printf("demo: %s\n", name);

@@ -7,19 +7,6 @@ const RECT CTestDialog::kSpeedRect = {245, 496, 355, 514};
 const RECT CTestDialog::kCountRect = {355, 496, 455, 514};
 const RECT CTestDialog::kVersionRect = {25, 560, 455, 580};
 
-void StyleLauncherButton(CImageButton* pButton, const char* pszCaption, CFont* pFont) {
-    pButton->LoadBitmapPair(IDB_TEST_FACE_HOT, RGB(255, 0, 255), IDB_TEST_FACE, RGB(255, 0, 255));
-    pButton->SetImageAlign(ALIGN_IMAGE_BEHIND, FALSE);
-    pButton->SetPressedShift(PRESSED_SHIFT_DIAGONAL, FALSE);
-    pButton->SetColorSlot(COLOR_SLOT_TEXT_HOVER, kCaptionHot, TRUE);
-    pButton->SetColorSlot(COLOR_SLOT_TEXT_NORMAL, kCaptionNormal, TRUE);
-    pButton->SetParentBackgroundMode(TRUE);
-    pButton->SetBorderVisible(FALSE, FALSE);
-    pButton->SetCursorResource(IDC_TEST_CURSOR, TRUE);
-    pButton->SendMessage(WM_SETFONT, (WPARAM)pFont->GetSafeHandle(), TRUE);
-    pButton->SetWindowText(pszCaption);
-}
-
 BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
@@ -56,7 +43,7 @@ BOOL CTestDialog::OnInitDialog() {
                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS | DEFAULT_PITCH, "Segoe UI"));
     static const char* const captions[kButtons] = {"PLAY", "SIGN UP", "WEBSITE", "QUIT"};
     for (int i = 0; i < kButtons; ++i)
-        StyleLauncherButton(&m_btn[i], captions[i], &m_font);
+        StyleButton(&m_btn[i], captions[i], &m_font);
 
     m_lblStatus.SetForeColor(kStatusColour).SetBold(TRUE);
     m_lblSpeed.SetForeColor(RGB(255, 255, 255));

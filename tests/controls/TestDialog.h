@@ -1,11 +1,12 @@
 // A dialog laid out and painted the way the launcher's main window is: background picture,
-// four image buttons styled the launcher's way, four see-through labels.
+// four image buttons with the launcher's own style, four see-through labels.
 #pragma once
 
 #include "framework/framework.h"
 #include "controls/BackgroundPicture.h"
 #include "controls/ImageButton.h"
 #include "controls/Label.h"
+#include "launcher/ButtonStyle.h"
 #include "test_resource.h"
 
 // Opens the members to the tests.
@@ -48,9 +49,6 @@ public:
     using CLabel::m_nFlashType;
     using CLabel::CtlColor;
 };
-
-// The launcher look, in the order the main window gives it.
-void StyleLauncherButton(CImageButton* pButton, const char* pszCaption, CFont* pFont);
 
 // Colours the dialog gives its labels.
 const COLORREF kStatusColour = RGB(255, 255, 255);

@@ -5,9 +5,13 @@
 
 #include <memory>
 
-#include "Pixels.h"
 #include "TestDialog.h"
-#include "Ui.h"
+#include "tests/support/Input.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/Pump.h"
+#include "tests/support/WaitFor.h"
+
+using namespace testsupport;
 
 // Far outside the dialog, which stands at the screen's top-left corner.
 const POINT kParkedPointer = {1100, 900};
@@ -21,21 +25,25 @@ protected:
         m_dlg->ShowWindow(SW_SHOW);
         ::SetForegroundWindow(m_dlg->m_hWnd);
         m_dlg->UpdateWindow();
-        PumpPending(m_dlg.get());
+        Settle();
     }
 
     void TearDown() override {
         if (m_dlg->GetSafeHwnd() != NULL)
             m_dlg->DestroyWindow();
-        PumpPending(NULL);
+        PumpPending();
         m_dlg.reset();
     }
 
     virtual BOOL WithPicture() const { return TRUE; }
 
     TestButton& Button(int i) { return m_dlg->m_btn[i]; }
-    bool Pump(const std::function<bool()>& done) { return PumpUntil(m_dlg.get(), done); }
-    void Settle() { PumpPending(m_dlg.get()); }
+    bool Pump(const std::function<bool()>& done) { return PumpUntil(done, 3000, m_dlg->GetSafeHwnd(), Controls()); }
+    void Settle() { PumpPending(m_dlg->GetSafeHwnd(), Controls()); }
+    // Each message goes to the pre-translation of the button it is for, as in a modal loop.
+    MessageFilter Controls() {
+        return [this](MSG& msg) { return m_dlg->GetSafeHwnd() != NULL && m_dlg->PreTranslateForControls(&msg); };
+    }
 
     // Whether the window has a pending repaint, after letting earlier ones run.
     static bool HasUpdate(CWnd& wnd) { return ::GetUpdateRect(wnd.GetSafeHwnd(), NULL, FALSE) != FALSE; }

@@ -1,6 +1,7 @@
 // What the test dialog shows on the screen: see-through labels, image buttons over the picture
 // in their normal, hot, pressed and disabled looks. Also writes screenshots into the build folder.
 #include "WindowFixture.h"
+#include "tests/support/TestPaths.h"
 
 #include <algorithm>
 
@@ -55,17 +56,8 @@ RECT CaptionInk(const Pixels& screen, const RECT& button, COLORREF face, POINT s
     return box;
 }
 
-int CountColour(const Pixels& screen, const RECT& r, COLORREF colour) {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            n += screen.At(x, y) == colour;
-    return n;
-}
-
 void SaveScreenshot(const Pixels& screen, const char* name) {
-    CreateDirectoryA(BuildPath("screenshots").c_str(), NULL);
-    const std::string path = BuildPath((std::string("screenshots/") + name).c_str());
+    const std::string path = BuildPath(std::string("screenshots/") + name);
     EXPECT_TRUE(WritePng(screen, path)) << path;
 }
 
@@ -101,8 +93,8 @@ protected:
         EXPECT_EQ(screen.At(r.left + 20, r.top + 6), kMarker);
         EXPECT_EQ(screen.At(r.left + 21, r.top + 7), kMarker);
         const RECT inner = {r.left, r.top, r.right, r.bottom};
-        EXPECT_GT(CountColour(screen, inner, caption), 10) << "caption colour";
-        EXPECT_EQ(CountColour(screen, inner, otherCaption), 0) << "the other state's caption colour";
+        EXPECT_GT(CountColor(screen, inner, caption), 10) << "caption colour";
+        EXPECT_EQ(CountColor(screen, inner, otherCaption), 0) << "the other state's caption colour";
     }
 
     // Size of a caption in the buttons' font, as DrawText measures it.
@@ -193,12 +185,12 @@ TEST_F(ControlsLook, DisabledButtonIsEmbossed) {
     const Pixels screen = Capture();
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
-    EXPECT_EQ(CountColour(screen, r, kFaceNormal), 0);
-    EXPECT_EQ(CountColour(screen, r, kFaceHot), 0);
-    EXPECT_EQ(CountColour(screen, r, kMagenta), 0);
-    EXPECT_EQ(CountColour(screen, r, kMarker), 0);
-    EXPECT_GT(CountColour(screen, r, shadow), 100 * 26 / 2) << "the face is drawn in the shadow colour";
-    EXPECT_GT(CountColour(screen, r, light), 20) << "with highlights";
+    EXPECT_EQ(CountColor(screen, r, kFaceNormal), 0);
+    EXPECT_EQ(CountColor(screen, r, kFaceHot), 0);
+    EXPECT_EQ(CountColor(screen, r, kMagenta), 0);
+    EXPECT_EQ(CountColor(screen, r, kMarker), 0);
+    EXPECT_GT(CountColor(screen, r, shadow), 100 * 26 / 2) << "the face is drawn in the shadow colour";
+    EXPECT_GT(CountColor(screen, r, light), 20) << "with highlights";
     EXPECT_EQ(screen.At(r.left, r.top), m_picture.At(r.left, r.top)) << "see-through corners stay see-through";
     EXPECT_EQ(screen.At(r.right - 1, r.top), m_picture.At(r.right - 1, r.top));
     // The neighbours keep their look.

@@ -236,12 +236,7 @@ TEST(ImageButtonModal, DoubleClickGivesTheParentTwoClicks) {
     std::atomic<bool> stop(false);
     std::atomic<int> phase(0);
     std::thread driver([&] {
-        const DWORD start = GetTickCount();
-        auto waitFor = [&](const std::function<bool()>& done) {
-            while (!done() && !stop && GetTickCount() - start < 8000)
-                Sleep(10);
-            return done();
-        };
+        auto waitFor = [&](const std::function<bool()>& done) { return WaitFor(done, 8000, &stop); };
         if (!waitFor([&] { return dlg.m_btn[1].GetSafeHwnd() != NULL && IsWindowVisible(dlg.GetSafeHwnd()); }))
             return;
         phase = 1;

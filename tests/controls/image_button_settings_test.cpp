@@ -6,24 +6,6 @@ namespace {
 COLORREF Face() { return GetSysColor(COLOR_BTNFACE); }
 COLORREF Text() { return GetSysColor(COLOR_BTNTEXT); }
 
-// A 24-bit bitmap of the given pixels (row by row).
-HBITMAP MakeBitmap(int width, int height, const COLORREF* pixels) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> bits((size_t)width * height);
-    for (size_t i = 0; i < bits.size(); ++i)
-        bits[i] = (GetRValue(pixels[i]) << 16) | (GetGValue(pixels[i]) << 8) | GetBValue(pixels[i]);
-    HDC hdc = GetDC(NULL);
-    HBITMAP hbm = CreateCompatibleBitmap(hdc, width, height);
-    SetDIBits(hdc, hbm, 0, height, bits.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(NULL, hdc);
-    return hbm;
-}
-
 void ExpectNoImages(TestButton& b) {
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(b.m_bitmaps[i].hBitmap, (HBITMAP)NULL) << "record " << i;
@@ -363,7 +345,7 @@ TEST_F(ImageButtonSetters, DestructionFreesEveryHandleTheButtonHolds) {
         hButton = CreateWindowExA(0, "Button", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100, 26,
                                   m_dlg->GetSafeHwnd(), (HMENU)(UINT_PTR)2004, NULL, NULL);
         ASSERT_TRUE(b->SubclassWindow(hButton));
-        StyleLauncherButton(b.get(), "Gone", &m_dlg->m_font);
+        StyleButton(b.get(), "Gone", &m_dlg->m_font);
         b->UpdateWindow();
         MSG msg = {};
         msg.hwnd = hButton;

@@ -3,6 +3,7 @@
 
 #define IDD_CONTROLS_TEST 300
 #define IDR_TEST_PICTURE 104
+// The launcher's ids (res/resource.h): its button style loads the face and the cursor by them.
 #define IDB_TEST_FACE 200
 #define IDB_TEST_FACE_HOT 201
 #define IDC_TEST_CURSOR 176

@@ -3,7 +3,13 @@
 // Run inside tools/testenv.sh with nginx started (tools/nginx-fixture.sh start <build>).
 #include "DownloadTestKit.h"
 #include "engine/Md5.h"
+#include "tests/support/Content.h"
+#include "tests/support/Pump.h"
+#include "tests/support/TestPaths.h"
 #include <cstdio>
+#include <thread>
+
+using namespace testsupport;
 
 namespace {
 
@@ -83,7 +89,7 @@ bool BareDownload(const std::string& target)
 
 int main()
 {
-    std::string www = WinePath(VELMORA_BUILD_DIR "/www");
+    std::string www = WwwDir();
     CreateDirectoryA((www + "\\bench").c_str(), NULL);
     std::string source = www + "\\bench\\big256.bin";
     if (!PrepareSource(source)) {
@@ -93,7 +99,7 @@ int main()
     char md5[33];
     ComputeFileMd5(source.c_str(), md5);
 
-    GameFolder folder;
+    CurrentFolder folder;
     CTestLauncherDlg dlg;
     if (!dlg.Open()) {
         fprintf(stderr, "cannot open the main window\n");
@@ -103,7 +109,7 @@ int main()
     updater.m_strHost = HOST;
     CUpdateContext context;
     updater.m_pContext = &context;
-    std::string target = folder.File("big256.bin");
+    std::string target = folder.Path("big256.bin");
 
     DWORD best[3] = {MAXDWORD, MAXDWORD, MAXDWORD};
     // Three rounds, each in another order, so that no kind always runs on a warm or a cold cache.

@@ -37,7 +37,7 @@ std::string OwnExecutable()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(NULL, path, MAX_PATH);
-    return ReadAll(path);
+    return ReadWholeFile(path);
 }
 
 } // namespace
@@ -46,36 +46,34 @@ typedef DownloaderTest ResumeTest;
 
 TEST_F(ResumeTest, PartialFileOfAJobWithMd5IsResumedWithARangeRequest)
 {
-    std::string data = RandomBytes(1500, 1);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 1);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    ASSERT_TRUE(WriteAll(Part("f.bin"), data.substr(0, 1000)));
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
     EXPECT_EQ(1500u, job.dwSize);
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
-    EXPECT_FALSE(Exists(Part("f.bin")));
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    EXPECT_FALSE(FileExists(Part("f.bin")));
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("bytes=1000-", requests[0].range);
     EXPECT_EQ(206, requests[0].status);
     EXPECT_EQ(500, requests[0].sent);
-    EXPECT_NE(std::string::npos, folder.Log().find(server->Url("f.bin") + ", 0(th), 0bytes, resume at 1000"));
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + ", 0(th), 0bytes, resume at 1000"));
 }
 
 TEST_F(ResumeTest, AnswerOf200ToARangeRequestTruncatesThePartAndStartsOver)
 {
-    std::string data = RandomBytes(1500, 2);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 2);
     server->SetRules({"f.bin ignore-range"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    ASSERT_TRUE(WriteAll(Part("f.bin"), std::string(1000, 'x')));
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), std::string(1000, 'x')));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
     EXPECT_EQ(1500u, job.dwSize);
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("bytes=1000-", requests[0].range);
@@ -84,18 +82,17 @@ TEST_F(ResumeTest, AnswerOf200ToARangeRequestTruncatesThePartAndStartsOver)
 
 TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
 {
-    std::string data = RandomBytes(1500, 3);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 3);
     server->SetRules({"f.bin range-status 416", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    ASSERT_TRUE(WriteAll(Part("f.bin"), data.substr(0, 1000)));
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
 
     EXPECT_EQ(DL_INCOMPLETE, updater().DownloadFile(&job));
-    EXPECT_FALSE(Exists(Part("f.bin")));
-    EXPECT_FALSE(Exists(Local("f.bin")));
+    EXPECT_FALSE(FileExists(Part("f.bin")));
+    EXPECT_FALSE(FileExists(Local("f.bin")));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ(416, requests[0].status);
@@ -106,14 +103,13 @@ TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
 
 TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
 {
-    std::string data = RandomBytes(1500, 4);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 4);
     DOWNLOAD_JOB& job = Queue("f.bin");
-    ASSERT_TRUE(WriteAll(Part("f.bin"), data.substr(0, 1000)));
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("-", requests[0].range);
@@ -122,27 +118,25 @@ TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
 
 TEST_F(ResumeTest, JobWithoutMd5DoesNotResumeAPartThatCannotBeDeleted)
 {
-    std::string data = RandomBytes(1500, 25);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 25);
     DOWNLOAD_JOB& job = Queue("f.bin");
     // Left by some other version of the file; read-only, so that deleting it fails.
-    ASSERT_TRUE(WriteAll(Part("f.bin"), std::string(1000, 'x')));
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), std::string(1000, 'x')));
     ASSERT_TRUE(SetFileAttributesA(Part("f.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_FALSE(DeleteFileA(Part("f.bin").c_str()));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("-", requests[0].range);
-    EXPECT_NE(std::string::npos, folder.Log().find(server->Url("f.bin") + ", 0(th), 0bytes, resume at 0"));
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + ", 0(th), 0bytes, resume at 0"));
 }
 
 TEST_F(ResumeTest, PartThatIsAFolderIsNotResumedAndCannotBeOpened)
 {
-    std::string data = RandomBytes(1500, 5);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 1500, 5);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
     ASSERT_TRUE(CreateDirectoryA(Part("f.bin").c_str(), NULL));
 
@@ -151,14 +145,13 @@ TEST_F(ResumeTest, PartThatIsAFolderIsNotResumedAndCannotBeOpened)
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("-", requests[0].range);
-    EXPECT_FALSE(Exists(Local("f.bin")));
+    EXPECT_FALSE(FileExists(Local("f.bin")));
 }
 
 TEST_F(ResumeTest, TwentyCutsGiveAByteExactFileWithoutFetchingAStoredByteAgain)
 {
     const size_t size = 400000;
-    std::string data = RandomBytes(size, 6);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", size, 6);
     std::vector<long long> cuts;
     std::vector<std::string> rules;
     for (int i = 1; i <= 20; ++i) {
@@ -176,7 +169,7 @@ TEST_F(ResumeTest, TwentyCutsGiveAByteExactFileWithoutFetchingAStoredByteAgain)
         result = updater().DownloadWithRetry(&job);
 
     ASSERT_EQ(DL_OK, result);
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(21u, requests.size());
     EXPECT_EQ("-", requests[0].range);
@@ -197,37 +190,35 @@ TEST_F(AnswerTest, OptionalJobAnswered404LeavesAnEmptyTarget)
 {
     server->SetRules({"f.bin status 404"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of("anything"), 1);
-    ASSERT_TRUE(WriteAll(Local("f.bin"), "an older version"));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "an older version"));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
     EXPECT_EQ(0, SizeOf(Local("f.bin")));
-    EXPECT_FALSE(Exists(Part("f.bin")));
-    EXPECT_NE(std::string::npos, folder.Log().find(server->Url("f.bin") + " : HTTP 404, fichier vide"));
+    EXPECT_FALSE(FileExists(Part("f.bin")));
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + " : HTTP 404, fichier vide"));
 }
 
 TEST_F(AnswerTest, MissingFileOrUnaskedPartialAnswerIsNotOnServer)
 {
-    std::string data = RandomBytes(800, 7);
-    server->Publish("partial.bin", data);
+    std::string data = server->PublishRandom("partial.bin", 800, 7);
     server->SetRules({"missing.bin status 404", "partial.bin always-206"});
     DOWNLOAD_JOB& missing = Queue("missing.bin");
     DOWNLOAD_JOB& partial = Queue("partial.bin");
-    ASSERT_TRUE(WriteAll(Local("missing.bin"), "kept"));
+    ASSERT_TRUE(WriteWholeFile(Local("missing.bin"), "kept"));
 
     EXPECT_EQ(DL_NOT_ON_SERVER, updater().DownloadFile(&missing));
     EXPECT_EQ(DL_NOT_ON_SERVER, updater().DownloadFile(&partial));
 
-    EXPECT_EQ("kept", ReadAll(Local("missing.bin")));
-    EXPECT_FALSE(Exists(Local("partial.bin")));
+    EXPECT_EQ("kept", ReadWholeFile(Local("missing.bin")));
+    EXPECT_FALSE(FileExists(Local("partial.bin")));
     ASSERT_EQ(1u, server->Requests("partial.bin").size());
     EXPECT_EQ(206, server->Requests("partial.bin")[0].status);
 }
 
 TEST_F(AnswerTest, MissingContentLengthKeepsTheExpectedSizeAndChecksNothing)
 {
-    std::string data = RandomBytes(3000, 8);
-    server->Publish("unsized.bin", data);
+    std::string data = server->PublishRandom("unsized.bin", 3000, 8);
     server->Publish("listed.bin", data);
     server->SetRules({"unsized.bin no-length", "listed.bin no-length"});
     DOWNLOAD_JOB& unsized = Queue("unsized.bin");
@@ -239,8 +230,8 @@ TEST_F(AnswerTest, MissingContentLengthKeepsTheExpectedSizeAndChecksNothing)
 
     EXPECT_EQ(1u, unsized.dwSize);
     EXPECT_EQ(3000u, listed.dwSize);
-    EXPECT_TRUE(ReadAll(Local("unsized.bin")) == data);
-    EXPECT_TRUE(ReadAll(Local("listed.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("unsized.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("listed.bin")) == data);
 }
 
 TEST_F(AnswerTest, EmptyBodyOfAnUnsizedJobGivesAnEmptyFile)
@@ -256,21 +247,19 @@ TEST_F(AnswerTest, EmptyBodyOfAnUnsizedJobGivesAnEmptyFile)
 
 TEST_F(AnswerTest, BodyOneByteShortIsIncompleteAndKeepsThePart)
 {
-    std::string data = RandomBytes(5000, 9);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 9);
     server->SetRules({"f.bin short 1"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
 
     EXPECT_EQ(DL_INCOMPLETE, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Part("f.bin")) == data.substr(0, 4999));
-    EXPECT_FALSE(Exists(Local("f.bin")));
+    EXPECT_TRUE(ReadWholeFile(Part("f.bin")) == data.substr(0, 4999));
+    EXPECT_FALSE(FileExists(Local("f.bin")));
 }
 
 TEST_F(AnswerTest, BodyOneByteLongerThanExpectedIsAccepted)
 {
-    std::string data = RandomBytes(5000, 10);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 10);
     server->SetRules({"f.bin no-length 1"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     job.dwSize = 5000;
@@ -278,33 +267,31 @@ TEST_F(AnswerTest, BodyOneByteLongerThanExpectedIsAccepted)
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
     EXPECT_EQ(5001, SizeOf(Local("f.bin")));
-    EXPECT_TRUE(ReadAll(Local("f.bin")).substr(0, 5000) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")).substr(0, 5000) == data);
 }
 
 TEST_F(AnswerTest, WrongBytesGiveBadMd5DeleteThePartAndKeepTheTarget)
 {
-    std::string data = RandomBytes(5000, 11);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 11);
     server->SetRules({"f.bin wrong"});
     std::string inverted = data;
     for (char& c : inverted)
         c = (char)~c;
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    ASSERT_TRUE(WriteAll(Local("f.bin"), "previous"));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "previous"));
 
     EXPECT_EQ(DL_BAD_MD5, updater().DownloadFile(&job));
 
-    EXPECT_FALSE(Exists(Part("f.bin")));
-    EXPECT_EQ("previous", ReadAll(Local("f.bin")));
-    EXPECT_NE(std::string::npos, folder.Log().find(server->Url("f.bin") + ": md5 " + Md5Of(inverted) +
+    EXPECT_FALSE(FileExists(Part("f.bin")));
+    EXPECT_EQ("previous", ReadWholeFile(Local("f.bin")));
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + ": md5 " + Md5Of(inverted) +
                                                    " au lieu de " + Md5Of(data) + ", efface"));
 }
 
 TEST_F(AnswerTest, RulesWrittenByAnotherTestDoNotStartThisTestsQueueOver)
 {
     // Test programs run in parallel against one fault server.
-    std::string data = RandomBytes(700, 26);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 700, 26);
     server->SetRules({"f.bin status 404", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     ASSERT_EQ(DL_NOT_ON_SERVER, updater().DownloadFile(&job));
@@ -313,33 +300,31 @@ TEST_F(AnswerTest, RulesWrittenByAnotherTestDoNotStartThisTestsQueueOver)
     neighbour.SetRules({"g.bin status 500"});
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
 }
 
 typedef DownloaderTest ReplaceTest;
 
 TEST_F(ReplaceTest, ReadOnlyTargetIsReplaced)
 {
-    std::string data = RandomBytes(2000, 12);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 12);
     DOWNLOAD_JOB& job = Queue("f.bin");
-    ASSERT_TRUE(WriteAll(Local("f.bin"), "old"));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "old"));
     ASSERT_TRUE(SetFileAttributesA(Local("f.bin").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
-    EXPECT_FALSE(Exists(Local("f.bin.old")));
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    EXPECT_FALSE(FileExists(Local("f.bin.old")));
 }
 
 TEST_F(ReplaceTest, TargetHeldLikeARunningProgramIsMovedToOldReplacingAnOlderOne)
 {
-    std::string data = RandomBytes(2000, 13);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 13);
     DOWNLOAD_JOB& job = Queue("f.bin");
     std::string running = OwnExecutable();
-    ASSERT_TRUE(WriteAll(Local("f.bin"), running));
-    ASSERT_TRUE(WriteAll(Local("f.bin.old"), "from an earlier update"));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin"), running));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin.old"), "from an earlier update"));
     ASSERT_TRUE(SetFileAttributesA(Local("f.bin.old").c_str(), FILE_ATTRIBUTE_READONLY));
     ImageMapping image(Local("f.bin"));
     ASSERT_TRUE(image.Mapped());
@@ -347,69 +332,66 @@ TEST_F(ReplaceTest, TargetHeldLikeARunningProgramIsMovedToOldReplacingAnOlderOne
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
-    EXPECT_TRUE(ReadAll(Local("f.bin.old")) == running);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin.old")) == running);
 }
 
 TEST_F(ReplaceTest, TargetThatCanNeitherBeDeletedNorMovedIsAWriteFailure)
 {
-    std::string data = RandomBytes(2000, 14);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 2000, 14);
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    ASSERT_TRUE(WriteAll(Local("f.bin"), "locked"));
+    ASSERT_TRUE(WriteWholeFile(Local("f.bin"), "locked"));
     HANDLE locked = CreateFileA(Local("f.bin").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
 
     EXPECT_EQ(DL_WRITE_FAILED, updater().DownloadFile(&job));
 
     CloseHandle(locked);
-    EXPECT_EQ("locked", ReadAll(Local("f.bin")));
-    EXPECT_TRUE(ReadAll(Part("f.bin")) == data);
-    std::string log = folder.Log();
+    EXPECT_EQ("locked", ReadWholeFile(Local("f.bin")));
+    EXPECT_TRUE(ReadWholeFile(Part("f.bin")) == data);
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": ni efface ni renomme ("));
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": MoveFile failed ("));
 }
 
 TEST_F(ReplaceTest, MissingFoldersAreMadeFirst)
 {
-    std::string data = RandomBytes(100, 15);
-    server->Publish("f.bin", data);
-    DOWNLOAD_JOB job = MakeJob(folder.File("a\\b\\f.bin"), server->Url("f.bin"));
+    std::string data = server->PublishRandom("f.bin", 100, 15);
+    DOWNLOAD_JOB job = MakeJob(folder.Path("a\\b\\f.bin"), server->Url("f.bin"));
     context.m_jobs.push_back(job);
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
     EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
 
-    EXPECT_TRUE(ReadAll(Local("a\\b\\f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("a\\b\\f.bin")) == data);
 }
 
 TEST_F(ReplaceTest, FolderThatCannotBeMadeFailsBeforeAnyRequest)
 {
     server->Publish("f.bin", "data");
-    ASSERT_TRUE(WriteAll(Local("blocker"), "a file where a folder should be"));
-    DOWNLOAD_JOB job = MakeJob(folder.File("blocker\\sub\\f.bin"), server->Url("f.bin"));
+    ASSERT_TRUE(WriteWholeFile(Local("blocker"), "a file where a folder should be"));
+    DOWNLOAD_JOB job = MakeJob(folder.Path("blocker\\sub\\f.bin"), server->Url("f.bin"));
     context.m_jobs.push_back(job);
 
     EXPECT_EQ(DL_MKDIR_FAILED, updater().DownloadFile(&job));
 
-    EXPECT_EQ(std::string::npos, folder.Log().find(server->Url("f.bin")));
+    EXPECT_EQ(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin")));
 }
 
 TEST(FullDiskTest, WriteThatDoesNotFitIsAWriteFailureAndKeepsThePart)
 {
-    std::string root = WinePath(VELMORA_BUILD_DIR "/fulldisk");
+    std::string root = BuildPath("fulldisk");
     ULARGE_INTEGER available, total;
     ASSERT_TRUE(GetDiskFreeSpaceExA((root + "\\").c_str(), &available, &total, NULL));
     if (total.QuadPart > 4u * 1024 * 1024)
         GTEST_SKIP() << "no small file system is mounted on " << root << " (the fixture could not mount one)";
 
     g_bFrench = 0;
-    GameFolder folder(root);
+    CurrentFolder folder(root);
     FaultServer server("FullDiskTest");
-    std::string data = RandomBytes(1024 * 1024, 16);
-    server.Publish("big.bin", data);
+    std::string data = server.PublishRandom("big.bin", 1024 * 1024, 16);
     CUpdateContext context;
-    context.m_jobs.push_back(MakeJob(folder.File("big.bin"), server.Url("big.bin"), Md5Of(data)));
+    context.m_jobs.push_back(MakeJob(folder.Path("big.bin"), server.Url("big.bin"), Md5Of(data)));
     CTestLauncherDlg dlg;
     ASSERT_TRUE(dlg.Open());
     dlg.m_pUpdater->m_strHost = FaultServer::Host();
@@ -418,10 +400,10 @@ TEST(FullDiskTest, WriteThatDoesNotFitIsAWriteFailureAndKeepsThePart)
 
     EXPECT_EQ(DL_WRITE_FAILED, dlg.m_pUpdater->DownloadFile(&context.m_jobs.back()));
 
-    long long kept = SizeOf(folder.File("big.bin.part"));
+    long long kept = SizeOf(folder.Path("big.bin.part"));
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, (long long)data.size());
-    EXPECT_FALSE(Exists(folder.File("big.bin")));
+    EXPECT_FALSE(FileExists(folder.Path("big.bin")));
     dlg.DestroyWindow();
 }
 
@@ -429,13 +411,13 @@ typedef DownloaderTest ProgressTest;
 
 TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 {
-    server->Publish("quick.bin", RandomBytes(300, 17));
-    server->Publish("slow.bin", RandomBytes(96 * 1024, 18));
+    server->PublishRandom("quick.bin", 300, 17);
+    server->PublishRandom("slow.bin", 96 * 1024, 18);
     server->SetRules({"slow.bin slow 8192 50"});
     DOWNLOAD_JOB& quick = Queue("quick.bin");
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&quick));
-    EXPECT_EQ("", LabelText(dlg.m_lblSpeed));
+    EXPECT_EQ("", TextOf(dlg.m_lblSpeed));
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
 
     context.m_jobs.clear();
@@ -444,9 +426,9 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
     dlg.m_progressTotal.SetPos(0);
     EXPECT_EQ(DL_OK, updater().DownloadFile(&slow));
 
-    std::string speed = LabelText(dlg.m_lblSpeed);
+    std::string speed = TextOf(dlg.m_lblSpeed);
     EXPECT_TRUE(std::regex_match(speed, std::regex(" *[0-9]+\\.[0-9]Kb/sec"))) << speed;
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
     EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
-    EXPECT_EQ("Downloading...", LabelText(dlg.m_lblStatus));
+    EXPECT_EQ("Downloading...", TextOf(dlg.m_lblStatus));
 }

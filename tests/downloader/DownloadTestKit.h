@@ -1,47 +1,12 @@
-// Helpers for the downloader and worker tests: scratch game folders, the fault server's files,
-// rules and request log, a recorder of the program's waits, a user who answers message boxes,
-// the main window with its real controls (without the update controller), and child processes.
+// Helpers of the downloader and worker tests: the fault server's files, rules and request log, the
+// main window with its real controls (without the update controller), and the texts set on a label.
 #pragma once
 #include "framework/framework.h"
 #include "engine/Updater.h"
 #include "launcher/TarnwickDlg.h"
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
-
-// Linux path (as compiled in) -> the same place seen from Wine through drive Z:.
-std::string WinePath(const std::string& linuxPath);
-
-std::string ReadAll(const std::string& path);
-bool WriteAll(const std::string& path, const std::string& bytes);
-bool Exists(const std::string& path);
-// Size of a file, or -1 when there is none.
-long long SizeOf(const std::string& path);
-// Reproducible pseudo-random content.
-std::string RandomBytes(size_t count, unsigned seed);
-// MD5 as 32 lower-case hex digits, computed here with CryptoAPI.
-std::string Md5Of(const std::string& bytes);
-
-// A fresh folder that is the current directory (so "PatchLog.txt" lands in it) for its lifetime.
-class GameFolder {
-public:
-    GameFolder();
-    explicit GameFolder(const std::string& existingRoot); // a new folder below existingRoot
-    ~GameFolder();
-    GameFolder(const GameFolder&) = delete;
-    GameFolder& operator=(const GameFolder&) = delete;
-
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "\\" + name; }
-    std::string Log() const { return ReadAll(File("PatchLog.txt")); }
-
-private:
-    void Enter(const std::string& root);
-    std::string m_path;
-    std::string m_previous;
-};
 
 struct ServedRequest {
     std::string path;
@@ -61,6 +26,8 @@ public:
     // The job's URL path (no leading slash).
     std::string Url(const std::string& file) const;
     void Publish(const std::string& file, const std::string& bytes) const;
+    // Publishes reproducible pseudo-random bytes and returns them.
+    std::string PublishRandom(const std::string& file, size_t size, unsigned seed) const;
     // Replaces all rules of this test; each rule is "<file> <mode> [args]". They are removed
     // when this object goes.
     void SetRules(const std::vector<std::string>& rules);
@@ -70,34 +37,6 @@ private:
     std::string m_name;
     std::string m_dir;
     bool m_wroteRules;
-};
-
-// Records every wait the program asks for and waits a fraction of it.
-class PauseRecorder {
-public:
-    explicit PauseRecorder(DWORD divisor = 50);
-    ~PauseRecorder();
-    std::vector<DWORD> Waits() const;
-    size_t CountOf(DWORD ms) const;
-};
-
-// A user who answers the message boxes of this process, in order, from a thread of its own.
-// Boxes beyond the given answers get Cancel when they have it, OK otherwise.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(std::vector<int> answers, std::string textFile = std::string());
-    ~BoxAnswerer();
-    std::vector<std::string> Texts() const;
-
-private:
-    void Loop();
-    std::vector<int> m_answers;
-    std::string m_textFile; // each box's text is appended here too (for child processes)
-    mutable std::mutex m_lock;
-    std::vector<std::string> m_texts;
-    std::vector<HWND> m_done;
-    volatile bool m_stop;
-    std::thread m_thread;
 };
 
 // Records the texts set on one window by WM_SETTEXT, from any thread, as this thread handles them.
@@ -131,15 +70,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// Handles this thread's messages until done() or the time-out (a guard against a hang, not a wait
-// for the program); returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-
 DOWNLOAD_JOB MakeJob(const std::string& localPath, const std::string& url, const std::string& md5 = std::string(),
                      int optional = 0);
-
-// Runs this test program again with one (usually disabled) test selected and VELMORA_DL_CHILD set; returns its exit
-// code (or -1 on time-out, after killing it).
-int RunChild(const std::string& testName, const std::string& argument, DWORD timeoutMs);
-// In a child: the argument given to RunChild, or empty in the parent.
-std::string ChildArgument();

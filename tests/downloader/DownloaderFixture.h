@@ -3,8 +3,15 @@
 #pragma once
 #include "DownloadTestKit.h"
 #include "engine/Language.h"
+#include "tests/support/Content.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WaitRecorder.h"
+#include "tests/support/WindowSearch.h"
 #include <gtest/gtest.h>
 #include <memory>
+
+using namespace testsupport;
 
 class DownloaderTest : public ::testing::Test {
 protected:
@@ -30,22 +37,15 @@ protected:
     // Queues a job for `file` (published by the fault server) into the test's context.
     DOWNLOAD_JOB& Queue(const std::string& file, const std::string& md5 = std::string(), int optional = 0)
     {
-        context.m_jobs.push_back(MakeJob(folder.File(file), server->Url(file), md5, optional));
+        context.m_jobs.push_back(MakeJob(folder.Path(file), server->Url(file), md5, optional));
         return context.m_jobs.back();
     }
 
-    std::string Local(const std::string& file) const { return folder.File(file); }
-    std::string Part(const std::string& file) const { return folder.File(file) + ".part"; }
+    std::string Local(const std::string& file) const { return folder.Path(file); }
+    std::string Part(const std::string& file) const { return folder.Path(file) + ".part"; }
 
-    std::string LabelText(CWnd& label)
-    {
-        CString text;
-        label.GetWindowText(text);
-        return (LPCSTR)text;
-    }
-
-    GameFolder folder;
-    PauseRecorder waits;
+    CurrentFolder folder;
+    WaitRecorder waits;
     CUpdateContext context;
     CTestLauncherDlg dlg;
     std::unique_ptr<FaultServer> server;

@@ -1,13 +1,12 @@
 // The per-file retry loop: which results are retried, the waits between attempts, reconnection.
 #include "DownloaderFixture.h"
-#include "engine/Pause.h"
 #include <algorithm>
 
 typedef DownloaderTest RetryTest;
 
 TEST_F(RetryTest, EightIncompleteAttemptsAreSeparatedBySevenWaitsOf2s)
 {
-    server->Publish("f.bin", RandomBytes(4000, 21));
+    server->PublishRandom("f.bin", 4000, 21);
     server->SetRules({"f.bin short 10"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
@@ -16,7 +15,7 @@ TEST_F(RetryTest, EightIncompleteAttemptsAreSeparatedBySevenWaitsOf2s)
 
     EXPECT_EQ(8u, server->Requests("f.bin").size());
     EXPECT_EQ(std::vector<DWORD>(7, 2000), waits.Waits());
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 2/8 (last error 7, code "));
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 8/8 (last error 7, code "));
     EXPECT_EQ(std::string::npos, log.find("retry 9/8"));
@@ -38,61 +37,47 @@ TEST_F(RetryTest, FileMissingOnTheServerIsNotRetried)
 
 TEST_F(RetryTest, CorruptDownloadIsFetchedAgain)
 {
-    std::string data = RandomBytes(4000, 22);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 4000, 22);
     server->SetRules({"f.bin wrong", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
 
     EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
 
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ("-", requests[1].range);
     EXPECT_EQ(std::vector<DWORD>(1, 2000), waits.Waits());
 }
 
-namespace {
-// Brings the server back during the second wait, so that only the first reconnection fails.
-CUpdater* g_recovering = NULL;
-int g_recoveryWaits = 0;
-DWORD RecoverOnSecondWait(DWORD)
-{
-    if (++g_recoveryWaits == 2)
-        g_recovering->m_strHost = FaultServer::Host();
-    return 0;
-}
-} // namespace
-
 TEST_F(RetryTest, FailedReconnectionUsesUpItsAttempt)
 {
-    std::string data = RandomBytes(4000, 23);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 4000, 23);
     server->SetRules({"f.bin cut 1000", "f.bin normal"});
     DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
-    // The first attempt uses the connection made in SetUp; reconnecting to no host fails.
+    // The first attempt uses the connection made in SetUp; reconnecting to no host fails. The
+    // server comes back during the second wait, so that only the first reconnection fails.
     updater().m_strHost = "";
-    g_recovering = &updater();
-    g_recoveryWaits = 0;
-    SetPauseHook(RecoverOnSecondWait);
+    waits.OnWait([this](size_t count) {
+        if (count == 2)
+            updater().m_strHost = FaultServer::Host();
+    });
 
-    DownloadResult result = updater().DownloadWithRetry(&job);
-    SetPauseHook(NULL);
+    EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
 
-    EXPECT_EQ(DL_OK, result);
-    EXPECT_EQ(2, g_recoveryWaits);
+    EXPECT_EQ(2u, waits.Waits().size());
     std::vector<ServedRequest> requests = server->Requests("f.bin");
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ("bytes=1000-", requests[1].range);
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 2/8 (last error 7, code "));
     EXPECT_NE(std::string::npos, log.find(server->Url("f.bin") + ": retry 3/8 (last error 5, code "));
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
 }
 
 TEST_F(RetryTest, ServerThatNeverComesBackEndsWithConnectFailed)
 {
-    server->Publish("f.bin", RandomBytes(4000, 24));
+    server->PublishRandom("f.bin", 4000, 24);
     server->SetRules({"f.bin short 1"});
     DOWNLOAD_JOB& job = Queue("f.bin");
     updater().m_strHost = "";

@@ -2,9 +2,21 @@
 // quitting during a download (the server still sending or stalled) or while the worker asks to retry, and a failed write.
 #include "DownloadTestKit.h"
 #include "engine/Language.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Content.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WaitRecorder.h"
+#include "tests/support/WindowSearch.h"
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <functional>
+
+using namespace testsupport;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -29,41 +41,13 @@ void CALLBACK QuitWhenReady(HWND hwnd, UINT, UINT_PTR id, DWORD)
     PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_QUIT, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, IDC_QUIT));
 }
 
-struct BoxFound {
-    HWND box;
-    std::string text;
-};
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM param)
-{
-    char className[16] = "", text[1024] = "";
-    GetClassNameA(child, className, sizeof className);
-    GetWindowTextA(child, text, sizeof text);
-    std::string& found = reinterpret_cast<BoxFound*>(param)->text;
-    if (lstrcmpiA(className, "Static") == 0 && text[0] && found.empty())
-        found = text;
-    return TRUE;
-}
-
-BOOL CALLBACK FindVisibleBox(HWND hwnd, LPARAM param)
-{
-    char className[16] = "";
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(hwnd))
-        return TRUE;
-    BoxFound* found = reinterpret_cast<BoxFound*>(param);
-    found->box = hwnd;
-    EnumChildWindows(hwnd, FindStaticText, param);
-    return FALSE;
-}
-
 // The message box that the worker thread shows, if any.
-BoxFound WorkerBox(CUpdater& updater)
+HWND WorkerBox(CUpdater& updater)
 {
-    BoxFound found = {NULL, std::string()};
-    if (updater.m_pThread)
-        EnumThreadWindows(updater.m_pThread->m_nThreadID, FindVisibleBox, (LPARAM)&found);
-    return found;
+    if (!updater.m_pThread)
+        return NULL;
+    DWORD worker = updater.m_pThread->m_nThreadID;
+    return FindTopWindow([worker](HWND w) { return GetWindowThreadProcessId(w, NULL) == worker && IsMessageBox(w); });
 }
 
 // Runs the main window modally with a worker on `file`, quits once `quitWhen` says so, and
@@ -72,10 +56,10 @@ void RunQuitChild(const std::string& folder, const std::string& file, const std:
 {
     SetCurrentDirectoryA(folder.c_str());
     g_bFrench = 0;
-    PauseRecorder waits(10);
+    WaitRecorder waits(10);
     FaultServer server(QUIT_URL_NAME);
     CUpdateContext context;
-    context.m_jobs.push_back(MakeJob(folder + "\\" + file, server.Url(file), ReadAll(folder + "\\md5.txt")));
+    context.m_jobs.push_back(MakeJob(folder + "\\" + file, server.Url(file), ReadWholeFile(folder + "\\md5.txt")));
     CTestLauncherDlg dlg;
     dlg.m_pUpdater->m_strHost = FaultServer::Host();
     g_quitWhen = [&] { return quitWhen(*dlg.m_pUpdater); };
@@ -104,11 +88,15 @@ struct QuitResult {
     int posted;
 };
 
-QuitResult RunQuit(GameFolder& folder, const std::string& testName, const std::string& data)
+QuitResult RunQuit(CurrentFolder& folder, const std::string& testName, const std::string& data)
 {
-    WriteAll(folder.File("md5.txt"), Md5Of(data));
-    QuitResult result = {RunChild(testName, folder.Path(), 60000), 0, 0, 0};
-    std::string text = ReadAll(ResultFile(folder.Path()));
+    WriteWholeFile(folder.Path("md5.txt"), Md5Of(data));
+    QuitResult result = {-1, 0, 0, 0};
+    ChildProcess child;
+    DWORD exitCode = 0;
+    if (StartTestInChild(child, testName, folder.Path()) && child.Wait(60000, exitCode))
+        result.exitCode = (int)exitCode;
+    std::string text = ReadWholeFile(ResultFile(folder.Path()));
     sscanf(text.c_str(), "%d %lu %d", &result.quit, &result.elapsedMs, &result.posted);
     return result;
 }
@@ -134,10 +122,11 @@ TEST(WorkerExitChild, DISABLED_QuitWhileTheServerStalls)
 TEST(WorkerExitChild, DISABLED_QuitWhileTheQuestionIsOpen)
 {
     RunQuitChild(ChildArgument(), "missing.bin", [](CUpdater& updater) {
-        BoxFound found = WorkerBox(updater);
-        if (found.box && found.text.find("RESULT: 4") != std::string::npos)
-            PostMessageA(found.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(found.box, IDOK));
-        return found.box && found.text == "Update interrupted. Retry?";
+        HWND box = WorkerBox(updater);
+        std::string text = box ? BoxText(box) : std::string();
+        if (text.find("RESULT: 4") != std::string::npos)
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+        return text == "Update interrupted. Retry?";
     });
 }
 
@@ -153,22 +142,20 @@ TEST(WorkerExitChild, DISABLED_WriteFailure)
     // Held open without any sharing: it can be neither deleted nor renamed.
     HANDLE locked = CreateFileA((folder + "\\locked.bin").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
-    BoxAnswerer user({IDOK}, folder + "\\boxes.txt");
     CTestLauncherDlg dlg;
     ASSERT_TRUE(dlg.Open());
     dlg.m_pUpdater->m_strHost = FaultServer::Host();
     dlg.RunWorker(&context, 60000);
     // Only reached when the worker did not end the process.
-    WriteAll(ResultFile(folder), "window got a message\n");
+    WriteWholeFile(ResultFile(folder), "window got a message\n");
     ExitProcess(3);
 }
 
 TEST(WorkerExitTest, QuittingDuringADownloadStopsTheWorkerPromptlyAndKeepsThePart)
 {
-    GameFolder folder;
+    CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
-    std::string data = RandomBytes(4 * 1024 * 1024, 50);
-    server.Publish("big.bin", data);
+    std::string data = server.PublishRandom("big.bin", 4 * 1024 * 1024, 50);
     server.SetRules({"big.bin slow 16384 30"});
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileReceiving", data);
@@ -177,22 +164,21 @@ TEST(WorkerExitTest, QuittingDuringADownloadStopsTheWorkerPromptlyAndKeepsThePar
     EXPECT_EQ(1, result.quit);
     EXPECT_LT(result.elapsedMs, 5000u);
     EXPECT_EQ(0, result.posted);
-    long long kept = SizeOf(folder.File("big.bin.part"));
+    long long kept = SizeOf(folder.Path("big.bin.part"));
     EXPECT_GE(kept, 100000);
     EXPECT_LT(kept, (long long)data.size());
-    EXPECT_TRUE(ReadAll(folder.File("big.bin.part")) == data.substr(0, (size_t)kept));
-    EXPECT_FALSE(Exists(folder.File("big.bin")));
-    std::string log = folder.Log();
+    EXPECT_TRUE(ReadWholeFile(folder.Path("big.bin.part")) == data.substr(0, (size_t)kept));
+    EXPECT_FALSE(FileExists(folder.Path("big.bin")));
+    std::string log = LogText(folder.Path());
     EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
     EXPECT_EQ(std::string::npos, log.find("CODE:")) << "no error box while quitting";
 }
 
 TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
 {
-    GameFolder folder;
+    CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
-    std::string data = RandomBytes(256 * 1024, 51);
-    server.Publish("stalled.bin", data);
+    std::string data = server.PublishRandom("stalled.bin", 256 * 1024, 51);
     server.SetRules({"stalled.bin slow 16384 60000"});
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileTheServerStalls", data);
@@ -201,13 +187,13 @@ TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
     EXPECT_EQ(1, result.quit);
     EXPECT_LT(result.elapsedMs, 5000u);
     EXPECT_EQ(0, result.posted);
-    EXPECT_TRUE(Exists(folder.File("stalled.bin.part")));
-    EXPECT_FALSE(Exists(folder.File("stalled.bin")));
+    EXPECT_TRUE(FileExists(folder.Path("stalled.bin.part")));
+    EXPECT_FALSE(FileExists(folder.Path("stalled.bin")));
 }
 
 TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothing)
 {
-    GameFolder folder;
+    CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
     server.SetRules({"missing.bin status 404"});
 
@@ -218,30 +204,33 @@ TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothin
     EXPECT_LT(result.elapsedMs, 5000u);
     EXPECT_EQ(0, result.posted);
     EXPECT_EQ(1u, server.Requests("missing.bin").size());
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find("File not found on the server\r\nCODE: "));
     EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
 }
 
 TEST(WorkerExitTest, WriteFailureShowsItsBoxThenEndsTheProcessWithCode1)
 {
-    GameFolder folder;
+    CurrentFolder folder;
     FaultServer server("WorkerExitTest.Write");
-    std::string data = RandomBytes(3000, 52);
-    server.Publish("locked.bin", data);
-    ASSERT_TRUE(WriteAll(folder.File("locked.bin"), "in use"));
+    std::string data = server.PublishRandom("locked.bin", 3000, 52);
+    ASSERT_TRUE(WriteWholeFile(folder.Path("locked.bin"), "in use"));
 
-    int code = RunChild("WorkerExitChild.DISABLED_WriteFailure", folder.Path(), 60000);
+    ChildProcess child;
+    ASSERT_TRUE(StartTestInChild(child, "WorkerExitChild.DISABLED_WriteFailure", folder.Path()));
+    MessageBoxAnswerer user({IDOK}, 60000, child.Id());
+    DWORD code = 0;
+    ASSERT_TRUE(child.Wait(60000, code));
 
-    EXPECT_EQ(1, code);
-    EXPECT_FALSE(Exists(folder.File("result.txt"))) << ReadAll(folder.File("result.txt"));
-    std::string boxes = ReadAll(folder.File("boxes.txt"));
-    EXPECT_EQ(0u, boxes.find("Disk full or file locked\nCODE: ")) << boxes;
-    EXPECT_NE(std::string::npos, boxes.find(" RESULT: 8\n--\n")) << boxes;
-    EXPECT_EQ(std::string::npos, boxes.find("Retry?")) << "no question after a write failure";
-    EXPECT_EQ("in use", ReadAll(folder.File("locked.bin")));
-    EXPECT_TRUE(ReadAll(folder.File("locked.bin.part")) == data);
-    std::string log = folder.Log();
+    EXPECT_EQ(1u, code);
+    EXPECT_FALSE(FileExists(folder.Path("result.txt"))) << ReadWholeFile(folder.Path("result.txt"));
+    std::vector<std::string> boxes = user.Texts();
+    ASSERT_EQ(1u, boxes.size()) << "no question after a write failure";
+    EXPECT_THAT(boxes[0], StartsWith("Disk full or file locked\nCODE: "));
+    EXPECT_THAT(boxes[0], EndsWith(" RESULT: 8"));
+    EXPECT_EQ("in use", ReadWholeFile(folder.Path("locked.bin")));
+    EXPECT_TRUE(ReadWholeFile(folder.Path("locked.bin.part")) == data);
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find(server.Url("locked.bin") + ": MoveFile failed ("));
     // The log is a text file: the box's line break is written as CR LF.
     EXPECT_NE(std::string::npos, log.find("Disk full or file locked\r\nCODE: "));

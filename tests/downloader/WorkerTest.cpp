@@ -1,20 +1,12 @@
 // The worker thread against the real main window: counter, error boxes and the Retry/Cancel
 // question answered by a user, the verify passes, the connection attempts.
 #include "DownloaderFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/Pump.h"
+#include <gmock/gmock.h>
 
-namespace {
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-} // namespace
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 class WorkerTest : public DownloaderTest {
 protected:
@@ -30,8 +22,7 @@ protected:
         std::vector<std::string> files;
         for (int i = 0; i < 3; ++i) {
             std::string name = "file" + std::to_string(i + 1) + ".bin";
-            std::string data = RandomBytes(3000 + 1000 * i, 30 + i);
-            server->Publish(name, data);
+            std::string data = server->PublishRandom(name, 3000 + 1000 * i, 30 + i);
             Queue(name, Md5Of(data)).dwSize = (DWORD)data.size();
             files.push_back(data);
         }
@@ -44,7 +35,7 @@ TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
     std::vector<std::string> files = PublishThree();
     server->SetRules({"file2.bin status 404", "file2.bin normal"});
     SetTextRecorder counter(dlg.m_lblCount.GetSafeHwnd());
-    BoxAnswerer user({IDOK, IDRETRY});
+    MessageBoxAnswerer user({IDOK, IDRETRY});
 
     ASSERT_TRUE(dlg.RunWorker(&context));
 
@@ -52,13 +43,13 @@ TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
     EXPECT_EQ(0, dlg.m_nFailedPosted);
     std::vector<std::string> boxes = user.Texts();
     ASSERT_EQ(2u, boxes.size());
-    EXPECT_TRUE(StartsWith(boxes[0], "File not found on the server\nCODE: ")) << boxes[0];
-    EXPECT_TRUE(EndsWith(boxes[0], " RESULT: 4")) << boxes[0];
+    EXPECT_THAT(boxes[0], StartsWith("File not found on the server\nCODE: "));
+    EXPECT_THAT(boxes[0], EndsWith(" RESULT: 4"));
     EXPECT_EQ("Update interrupted. Retry?", boxes[1]);
     // The log is a text file: the box's line break is written as CR LF.
     std::string logged = boxes[0];
     logged.replace(logged.find('\n'), 1, "\r\n");
-    EXPECT_NE(std::string::npos, folder.Log().find(logged));
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(logged));
 
     EXPECT_EQ(1u, server->Requests("file1.bin").size());
     EXPECT_EQ(2u, server->Requests("file2.bin").size());
@@ -66,8 +57,8 @@ TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
     std::vector<std::string> expectedCounts = {"1 / 3", "1 / 3", "2 / 3", "2 / 3", "3 / 3"};
     EXPECT_EQ(expectedCounts, counter.Texts());
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(ReadAll(Local("file" + std::to_string(i + 1) + ".bin")) == files[i]);
-    EXPECT_EQ("Update completed", LabelText(dlg.m_lblStatus));
+        EXPECT_TRUE(ReadWholeFile(Local("file" + std::to_string(i + 1) + ".bin")) == files[i]);
+    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus));
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
     EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
 }
@@ -77,7 +68,7 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
     g_bFrench = 1;
     PublishThree();
     server->SetRules({"file2.bin status 404"});
-    BoxAnswerer user({IDOK, IDCANCEL});
+    MessageBoxAnswerer user({IDOK, IDCANCEL});
 
     ASSERT_TRUE(dlg.RunWorker(&context));
 
@@ -86,7 +77,7 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
     EXPECT_EQ(NULL, updater().m_pThread);
     std::vector<std::string> boxes = user.Texts();
     ASSERT_EQ(2u, boxes.size());
-    EXPECT_TRUE(StartsWith(boxes[0], "Fichier introuvable sur le serveur\nCODE: ")) << boxes[0];
+    EXPECT_THAT(boxes[0], StartsWith("Fichier introuvable sur le serveur\nCODE: "));
     EXPECT_EQ("Mise à jour interrompue. Réessayer ?", boxes[1]);
     EXPECT_EQ(0u, server->Requests("file3.bin").size());
     // Nothing else arrives once the worker has been joined.
@@ -98,8 +89,7 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
 TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
 {
     g_bFrench = 1;
-    std::string data = RandomBytes(5000, 42);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 5000, 42);
     server->SetRules({"f.bin cut 2000", "f.bin normal"});
     Queue("f.bin", Md5Of(data)).dwSize = (DWORD)data.size();
     SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
@@ -110,13 +100,12 @@ TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
     std::vector<std::string> expected = {"Mise à jour en cours...", "Téléchargement...", "Connexion perdue, reprise...",
                                          "Téléchargement...", "Vérification des fichiers...", "Mise à jour terminée"};
     EXPECT_EQ(expected, status.Texts());
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
 }
 
 TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
 {
-    std::string data = RandomBytes(6000, 40);
-    server->Publish("f.bin", data);
+    std::string data = server->PublishRandom("f.bin", 6000, 40);
     server->SetRules({"f.bin no-length 1", "f.bin normal"});
     Queue("f.bin").dwSize = 6000;
 
@@ -124,21 +113,21 @@ TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
 
     EXPECT_EQ(1, dlg.m_nDonePosted);
     EXPECT_EQ(2u, server->Requests("f.bin").size());
-    EXPECT_TRUE(ReadAll(Local("f.bin")) == data);
-    std::string log = folder.Log();
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find("VERIFY: " + Local("f.bin") + " bad (6001 != 6000), redownloading"));
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 1: 1 file(s) repaired"));
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 2: 0 file(s) repaired"));
     EXPECT_EQ(std::string::npos, log.find("VERIFY pass 3"));
-    EXPECT_EQ("Update completed", LabelText(dlg.m_lblStatus));
+    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus));
 }
 
 TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)
 {
-    server->Publish("f.bin", RandomBytes(6000, 41));
+    server->PublishRandom("f.bin", 6000, 41);
     server->SetRules({"f.bin no-length 1"});
     Queue("f.bin").dwSize = 6000;
-    BoxAnswerer user({});
+    MessageBoxAnswerer user({});
 
     ASSERT_TRUE(dlg.RunWorker(&context));
 
@@ -146,7 +135,7 @@ TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)
     EXPECT_EQ(0, dlg.m_nFailedPosted);
     EXPECT_TRUE(user.Texts().empty());
     EXPECT_EQ(4u, server->Requests("f.bin").size());
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 3: 1 file(s) repaired"));
     EXPECT_EQ(std::string::npos, log.find("VERIFY pass 4"));
 }
@@ -155,7 +144,7 @@ TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestio
 {
     PublishThree();
     updater().m_strHost = "";
-    BoxAnswerer user({IDOK, IDCANCEL});
+    MessageBoxAnswerer user({IDOK, IDCANCEL});
 
     ASSERT_TRUE(dlg.RunWorker(&context));
 
@@ -163,7 +152,7 @@ TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestio
     EXPECT_EQ(std::vector<DWORD>(3, 1500), waits.Waits());
     std::vector<std::string> boxes = user.Texts();
     ASSERT_EQ(2u, boxes.size());
-    EXPECT_TRUE(EndsWith(boxes[0], " RESULT: 5")) << boxes[0];
+    EXPECT_THAT(boxes[0], EndsWith(" RESULT: 5"));
     // Above the codes: the system's own description of the error that made the last attempt fail.
     size_t codeAt = boxes[0].find("\nCODE: ");
     ASSERT_NE(std::string::npos, codeAt) << boxes[0];
@@ -178,7 +167,7 @@ TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestio
     EXPECT_NE('\0', description[0]);
     EXPECT_EQ(std::string(description), boxes[0].substr(0, codeAt)) << boxes[0];
     EXPECT_EQ("Update interrupted. Retry?", boxes[1]);
-    std::string log = folder.Log();
+    std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find("Attempt to connect()."));
     EXPECT_NE(std::string::npos, log.find("Connect retry 4/4"));
     EXPECT_EQ(std::string::npos, log.find("Connected"));

@@ -1,8 +1,7 @@
 // Tools of the end-to-end tests: published games, game folders, the launcher as a separate
-// process, what its window shows, its log and the servers' request logs.
+// process, what its window shows, and the servers' request logs.
 #pragma once
 #include <windows.h>
-#include <map>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -35,13 +34,7 @@ void InstallGameFolder(const std::string& game, const std::string& folder);
 std::string LauncherExe();     // this build's launcher
 std::string NextLauncherExe(); // the other build, for the self-update
 std::string NoopExe();
-std::string Join(const std::string& folder, const std::string& name); // name with '/' or '\'
-bool Exists(const std::string& path);
-LONGLONG SizeOf(const std::string& path); // -1 when missing
-bool CopyTree(const std::string& from, const std::string& to);
 
-// The messages of "PatchLog.txt" in the folder, time stamps removed.
-std::vector<std::string> LogMessages(const std::string& folder);
 bool Contains(const std::vector<std::string>& lines, const std::string& line);
 size_t CountOf(const std::vector<std::string>& lines, const std::string& line);
 size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
@@ -53,17 +46,20 @@ struct Request {
     std::string range; // "-" when none
     int status;
 };
-// A place in a request log; Since() returns the requests logged after it.
+// A place in a request log; Since() returns the requests logged after it. A server logs a request a
+// moment after answering it: given `atLeast`, they are returned once there are that many of them (or
+// after a time-out).
 class RequestLog {
 public:
     static RequestLog Nginx();
     static RequestLog FaultServer();
-    std::vector<Request> Since() const;
+    std::vector<Request> Since(size_t atLeast = 0) const;
     // Requests whose path starts with "/files/pc/data/".
-    std::vector<Request> DataSince() const;
+    std::vector<Request> DataSince(size_t atLeast = 0) const;
 
 private:
     RequestLog(const std::string& path, bool nginx);
+    std::vector<Request> Logged() const;
     std::string m_path;
     bool m_nginx;
     size_t m_offset;
@@ -71,20 +67,6 @@ private:
 std::vector<std::string> Paths(const std::vector<Request>& requests);
 
 // ---- The launcher process ----
-
-// Environment given to the launchers the test starts (inherited from this process meanwhile).
-class ScopedEnv {
-public:
-    ScopedEnv(const std::string& name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_had;
-};
 
 // The waits a launcher asked for (VELMORA_WAIT_LOG), in order.
 std::vector<DWORD> ReadWaits(const std::string& waitLog);
@@ -94,54 +76,31 @@ class Launcher {
 public:
     // Starts "<exe>" <args> in the folder.
     bool Start(const std::string& exe, const std::string& args, const std::string& folder);
-    // Takes over a launcher process that another one started (found by its window).
-    bool Adopt(DWORD processId);
-    DWORD Id() const { return m_id; }
-    HANDLE Process() const { return m_process; }
-    ~Launcher();
+    // Takes over the launcher that the process `parentId` started, once its main window shows; false
+    // when none shows within the time.
+    bool AdoptStartedBy(DWORD parentId, DWORD timeoutMs);
+    DWORD Id() const { return m_process.Id(); }
 
     // Waits for the main window (a dialog with the status label); NULL after the time-out.
     HWND MainWindow(DWORD timeoutMs = 30000);
+    // A window of the launcher: a dialog with the child `childId`; NULL while there is none.
+    HWND DialogWith(int childId) const;
     std::string Text(int controlId);
     // Waits until the status label shows the text; false (with the last text) after the time-out.
     bool WaitForStatus(const std::string& text, DWORD timeoutMs = 60000);
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
-    bool Running() const;
-    // QUIT, clicked with the mouse.
+    bool Running() const { return m_process.Running(); }
+    // A button of the main window, clicked with the mouse.
     void ClickButton(int controlId);
-    void Terminate();
+    // QUIT clicked: true once the process has ended with exit code 0.
+    ::testing::AssertionResult Quit();
 
 private:
-    HANDLE m_process = nullptr;
-    DWORD m_id = 0;
+    testsupport::ChildProcess m_process;
     HWND m_window = nullptr;
 };
 
-// The top-level window of the process whose class is `cls` and that has a child `childId`.
-HWND FindProcessWindow(DWORD processId, const char* cls, int childId);
-// The first process other than `except` that shows a launcher main window; 0 when none within the time.
-DWORD WaitForLauncherWindow(DWORD except, DWORD timeoutMs);
-// Real mouse click at the centre of the window.
-void ClickAt(HWND window);
-
-// ---- Screen ----
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels; // row by row, from the top
-    COLORREF At(int x, int y) const { return pixels[(size_t)y * width + x]; }
-};
-Image CaptureScreen(const RECT& rect);
-Image CaptureWindow(HWND window); // its window rectangle
-bool SaveBmp(const Image& image, const std::string& path);
-// Decodes a JPEG as the system does.
-Image LoadJpeg(const std::string& path);
-// Share of the pixels of the rectangle (in both images' coordinates) that are within `tolerance`
-// per channel.
-double MatchShare(const Image& a, const Image& b, const RECT& rect, int tolerance = 8);
-bool Near(COLORREF a, COLORREF b, int tolerance = 8);
-
-// Where the test writes its screenshots.
-std::string ScreenshotDir();
+// Where the test writes a screenshot of that name.
+std::string ScreenshotPath(const std::string& name);
 
 } // namespace e2e

@@ -1,9 +1,14 @@
 #include "tests/e2e/LauncherFixture.h"
 #include <commctrl.h>
 #include "res/resource.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
+#include "tests/support/WindowSearch.h"
 
 using namespace e2e;
+using namespace testsupport;
 
 namespace {
 
@@ -35,10 +40,10 @@ std::string SetThemeActive(const std::string& value)
 void LauncherE2e::SetUp()
 {
     m_oldThemeActive = SetThemeActive("0");
-    m_dir = testsupport::ScratchDir();
+    m_dir = ScratchDir();
     m_waitLog = m_dir + "\\waits.txt";
-    m_waitLogEnv.reset(new ScopedEnv("VELMORA_WAIT_LOG", m_waitLog));
-    m_divisorEnv.reset(new ScopedEnv("VELMORA_WAIT_DIVISOR", "100"));
+    m_waitLogEnv.reset(new testsupport::ScopedEnv("VELMORA_WAIT_LOG", m_waitLog));
+    m_divisorEnv.reset(new testsupport::ScopedEnv("VELMORA_WAIT_DIVISOR", "100"));
 }
 
 void LauncherE2e::TearDown()
@@ -51,48 +56,55 @@ void LauncherE2e::TearDown()
 
 namespace {
 
-RECT ChildRect(HWND window, int id)
+Pixels Background()
 {
-    RECT rc = {};
-    HWND child = GetDlgItem(window, id);
-    if (!child)
-        return rc;
-    GetWindowRect(child, &rc);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    OffsetRect(&rc, -outer.left, -outer.top);
-    return rc;
-}
-
-BOOL CALLBACK CloseIfGameClient(HWND window, LPARAM)
-{
-    char cls[64] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (strcmp(cls, "VornStandIn") == 0)
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
-Image Background()
-{
-    static Image picture = LoadJpeg(testsupport::WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
+    static Pixels picture = LoadPicture(WindowsPath(VELMORA_SOURCE_DIR) + "\\res\\background.jpg");
     return picture;
 }
 
 } // namespace
 
+::testing::AssertionResult LauncherE2e::StartOverV1(Launcher& launcher, const std::string& served,
+                                                   const std::string& status, DWORD timeoutMs)
+{
+    InstallGameFolder("v1", GameFolder());
+    if (!served.empty())
+        ServeOnNginx(served);
+    m_requests = RequestLog::Nginx();
+    if (!launcher.Start(GameExe(), "", GameFolder()))
+        return ::testing::AssertionFailure() << "the launcher did not start";
+    if (!status.empty() && !launcher.WaitForStatus(status, timeoutMs))
+        return ::testing::AssertionFailure() << "status \"" << launcher.Text(IDC_STATUS) << "\", not \"" << status
+                                             << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> LauncherE2e::LogEndingWith(const std::string& last)
+{
+    // The window shows some states a moment before the log records them.
+    WaitFor([&] {
+        std::string text = LogText(GameFolder());
+        std::string end = "\t" + last + "\r\n";
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    }, 10000);
+    return LogMessages(GameFolder());
+}
+
 void LauncherE2e::CloseGameClients()
 {
-    EnumWindows(CloseIfGameClient, 0);
+    FindTopWindow([](HWND window) {
+        char cls[64] = "";
+        GetClassNameA(window, cls, sizeof cls);
+        if (strcmp(cls, "VornStandIn") == 0)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        return false;
+    });
 }
 
 void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screenshot)
 {
     HWND window = launcher.MainWindow(0);
     ASSERT_TRUE(window);
-    // Let the last paint of the ready state reach the screen.
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-
     RECT rc;
     GetWindowRect(window, &rc);
     EXPECT_EQ(rc.right - rc.left, 480);
@@ -111,39 +123,58 @@ void LauncherE2e::CheckReadyWindow(Launcher& launcher, const std::string& screen
     HWND play = GetDlgItem(window, IDC_PLAY);
     EXPECT_TRUE(IsWindowVisible(play)) << "PLAY hidden when ready";
 
-    Image shot = CaptureWindow(window);
-    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
-    Image picture = Background();
+    Pixels picture = Background();
     ASSERT_EQ(picture.width, 480) << "the test could not decode the background picture";
-
-    // Away from the corners the window shows its picture.
-    RECT emblem = {150, 20, 330, 200};
-    EXPECT_GT(MatchShare(shot, picture, emblem), 0.95) << "the picture is not painted";
-
-    // The status label: its text over the picture, with no box of its own around it.
-    RECT status = ChildRect(window, IDC_STATUS);
+    RECT status = PlaceInParent(GetDlgItem(window, IDC_STATUS));
     EXPECT_EQ(status.left, 25);
     EXPECT_EQ(status.top, 496);
-    double statusShare = MatchShare(shot, picture, status);
-    EXPECT_GT(statusShare, 0.6) << "the status label hides the picture";
-    EXPECT_LT(statusShare, 0.99) << "no status text on screen";
-
-    // Both bars full: their fill colour reaches their right end.
-    RECT file = ChildRect(window, IDC_PROGRESS_FILE);
-    RECT total = ChildRect(window, IDC_PROGRESS_TOTAL);
+    RECT file = PlaceInParent(GetDlgItem(window, IDC_PROGRESS_FILE));
+    RECT total = PlaceInParent(GetDlgItem(window, IDC_PROGRESS_TOTAL));
     EXPECT_EQ(file.right - file.left, 430);
     EXPECT_EQ(total.top, 536);
-    int fileY = (file.top + file.bottom) / 2;
-    int totalY = (total.top + total.bottom) / 2;
-    EXPECT_TRUE(Near(shot.At(file.right - 4, fileY), RGB(120, 170, 80), 12)) << "file bar not full";
-    EXPECT_TRUE(Near(shot.At(file.left + 4, fileY), RGB(120, 170, 80), 12)) << "file bar not filled";
-    EXPECT_TRUE(Near(shot.At(total.right - 4, totalY), RGB(214, 178, 92), 12)) << "total bar not full";
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_PROGRESS_FILE), PBM_GETPOS, 0, 0), 100);
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_PROGRESS_TOTAL), PBM_GETPOS, 0, 0), 100);
+    RECT playRect = PlaceInParent(play);
 
-    // PLAY is drawn: its place no longer shows the bare picture.
-    RECT playRect = ChildRect(window, IDC_PLAY);
-    EXPECT_LT(MatchShare(shot, picture, playRect), 0.5) << "PLAY not drawn";
+    // What the screen shows of the ready window.
+    auto onScreen = [&](const Pixels& shot) {
+        if (shot.width != 480 || shot.height != 600)
+            return ::testing::AssertionFailure() << "the window is not on screen";
+        ::testing::AssertionResult result = ::testing::AssertionSuccess();
+        auto fail = [&](const char* what) {
+            if (result)
+                result = ::testing::AssertionFailure();
+            result << what << "; ";
+        };
+        // Away from the corners the window shows its picture.
+        RECT emblem = {150, 20, 330, 200};
+        if (MatchShare(shot, picture, emblem) <= 0.95)
+            fail("the picture is not painted");
+        // The status label: its text over the picture, with no box of its own around it.
+        double statusShare = MatchShare(shot, picture, status);
+        if (statusShare <= 0.6)
+            fail("the status label hides the picture");
+        if (statusShare >= 0.99)
+            fail("no status text on screen");
+        // Both bars full: their fill colour reaches their right end.
+        int fileY = (file.top + file.bottom) / 2;
+        int totalY = (total.top + total.bottom) / 2;
+        if (!Near(shot.At(file.right - 4, fileY), RGB(120, 170, 80), 12))
+            fail("file bar not full");
+        if (!Near(shot.At(file.left + 4, fileY), RGB(120, 170, 80), 12))
+            fail("file bar not filled");
+        if (!Near(shot.At(total.right - 4, totalY), RGB(214, 178, 92), 12))
+            fail("total bar not full");
+        // PLAY is drawn: its place no longer shows the bare picture.
+        if (MatchShare(shot, picture, playRect) >= 0.5)
+            fail("PLAY not drawn");
+        return result;
+    };
+    // The launcher's last paints reach the screen a moment after its state changes.
+    Pixels shot;
+    WaitFor([&] { return (bool)onScreen(shot = CaptureWindow(window)); }, 10000);
+    WritePng(shot, ScreenshotPath(screenshot));
+    EXPECT_TRUE(onScreen(shot));
 }
 
 void LauncherE2e::CheckPlayHidden(Launcher& launcher, const std::string& screenshot)
@@ -153,13 +184,11 @@ void LauncherE2e::CheckPlayHidden(Launcher& launcher, const std::string& screens
     HWND play = GetDlgItem(window, IDC_PLAY);
     ASSERT_TRUE(play);
     EXPECT_FALSE(IsWindowVisible(play)) << "PLAY shown before the game is ready";
-    RECT rc;
-    GetWindowRect(play, &rc);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    OffsetRect(&rc, -outer.left, -outer.top);
-    Image shot = CaptureWindow(window);
-    SaveBmp(shot, ScreenshotDir() + "\\" + screenshot + ".bmp");
+    RECT rc = PlaceInParent(play);
+    // What the window last painted reaches the screen a moment later.
+    Pixels shot;
+    WaitFor([&] { return MatchShare(shot = CaptureWindow(window), Background(), rc) > 0.9; }, 10000);
+    WritePng(shot, ScreenshotPath(screenshot));
     EXPECT_GT(MatchShare(shot, Background(), rc), 0.9) << "something stands where the hidden PLAY is";
 }
 

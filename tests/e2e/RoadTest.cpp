@@ -6,11 +6,15 @@
 #include <set>
 #include "res/resource.h"
 #include "tests/e2e/LauncherFixture.h"
+#include "tests/support/Input.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PatchLog.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
+#include "tests/support/WindowSearch.h"
 
 using namespace e2e;
-using testsupport::ReadWholeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -41,7 +45,7 @@ void ExpectListFetch(const std::vector<Request>& requests, size_t first)
 std::map<std::string, std::string> ReadVornRecord(const std::string& folder)
 {
     std::map<std::string, std::string> record;
-    std::string text = ReadWholeFile(Join(folder, "VornStarted.txt"));
+    std::string text = ReadWholeFile(JoinPath(folder, "VornStarted.txt"));
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find("\r\n", start);
@@ -54,17 +58,6 @@ std::map<std::string, std::string> ReadVornRecord(const std::string& folder)
         start = end + 2;
     }
     return record;
-}
-
-bool WaitForFile(const std::string& path, DWORD timeoutMs)
-{
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!Exists(path)) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(10);
-    }
-    return true;
 }
 
 std::string KnownFolder(int csidl)
@@ -87,33 +80,28 @@ TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
     std::string game = m_dir + "\\Installed Game";
     std::string desktopLink = KnownFolder(CSIDL_DESKTOPDIRECTORY) + "\\Velmora World.lnk";
     DeleteFileA(desktopLink.c_str());
-    RequestLog requests = RequestLog::Nginx();
+    m_requests = RequestLog::Nginx();
 
     Launcher first;
     ASSERT_TRUE(first.Start(downloaded, "", downloads));
     HWND installDlg = nullptr;
-    for (int i = 0; i < 3000 && !installDlg && first.Running(); ++i) {
-        installDlg = FindProcessWindow(first.Id(), "#32770", IDC_INSTALL_FOLDER);
-        Sleep(10);
-    }
+    WaitFor([&] { return (installDlg = first.DialogWith(IDC_INSTALL_FOLDER)) != nullptr || !first.Running(); }, 30000);
     ASSERT_TRUE(installDlg) << "no install dialog";
     SendMessageA(GetDlgItem(installDlg, IDC_INSTALL_FOLDER), WM_SETTEXT, 0, (LPARAM)game.c_str());
-    ClickAt(GetDlgItem(installDlg, IDOK));
+    ASSERT_TRUE(ClickAt(GetDlgItem(installDlg, IDOK)));
     DWORD exitCode = 1;
     ASSERT_TRUE(first.WaitForExit(30000, &exitCode)) << "the downloaded copy did not hand over";
     EXPECT_EQ(exitCode, 0u);
 
-    DWORD installedId = WaitForLauncherWindow(first.Id(), 30000);
-    ASSERT_NE(installedId, 0u) << "the installed copy shows no window";
     Launcher installed;
-    ASSERT_TRUE(installed.Adopt(installedId));
+    ASSERT_TRUE(installed.AdoptStartedBy(first.Id(), 30000)) << "the installed copy shows no window";
     ASSERT_TRUE(installed.WaitForStatus(kReady)) << installed.Text(IDC_STATUS);
 
     EXPECT_TRUE(HoldsGame("v1", game));
-    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("v1") + "\\filelist.txt"));
-    EXPECT_FALSE(Exists(Join(game, "filelist.new")));
-    EXPECT_FALSE(Exists(downloaded)) << "the downloaded copy was not deleted";
-    EXPECT_TRUE(Exists(desktopLink));
+    EXPECT_EQ(ReadWholeFile(JoinPath(game, "filelist.txt")), ReadWholeFile(GameDir("v1") + "\\filelist.txt"));
+    EXPECT_FALSE(FileExists(JoinPath(game, "filelist.new")));
+    EXPECT_FALSE(FileExists(downloaded)) << "the downloaded copy was not deleted";
+    EXPECT_TRUE(FileExists(desktopLink));
     EXPECT_EQ(installed.Text(IDC_VERSION), "Velmora World  V.1.0.1 test");
 
     // Every listed file but the launcher itself (the installed copy is that very file) was fetched.
@@ -121,7 +109,7 @@ TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
     for (const std::string& name : ListedNames("v1"))
         if (name != "Velmora World.exe")
             expected.insert(DataPath(name));
-    std::vector<Request> data = requests.DataSince();
+    std::vector<Request> data = m_requests.DataSince(expected.size());
     EXPECT_EQ(PathSet(data), expected);
     EXPECT_EQ(data.size(), expected.size()) << "a file was fetched twice";
 
@@ -135,7 +123,8 @@ TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
     installed.ClickButton(IDC_PLAY);
     ASSERT_TRUE(installed.WaitForExit(15000, &exitCode)) << "the launcher stayed open after PLAY";
     EXPECT_EQ(exitCode, 0u);
-    ASSERT_TRUE(WaitForFile(Join(game, "VornStarted.txt"), 15000)) << "the game client did not start";
+    ASSERT_TRUE(WaitFor([&] { return FileExists(JoinPath(game, "VornStarted.txt")); }, 15000))
+        << "the game client did not start";
     std::map<std::string, std::string> vorn = ReadVornRecord(game);
     EXPECT_EQ(vorn["argc"], "1");
     EXPECT_EQ(vorn["arg1"], "pelquin");
@@ -148,23 +137,16 @@ TEST_F(LauncherE2e, InstallFromDownloadFolderThenPlay)
 TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
 {
     std::string game = GameFolder();
-    InstallGameFolder("v1", game);
-    ServeOnNginx("v2");
-    RequestLog requests = RequestLog::Nginx();
-
     Launcher launcher;
-    ASSERT_TRUE(launcher.Start(Join(game, "Velmora World.exe"), "", game));
-    ASSERT_TRUE(launcher.MainWindow());
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(launcher.MainWindow(), IDC_PLAY)));
-    ASSERT_TRUE(launcher.WaitForStatus(kReady)) << launcher.Text(IDC_STATUS);
+    ASSERT_TRUE(StartOverV1(launcher, "v2", kReady));
 
-    std::vector<Request> all = requests.Since();
+    std::vector<Request> all = m_requests.Since(5);
     ExpectListFetch(all, 0);
-    std::vector<Request> data = requests.DataSince();
+    std::vector<Request> data = m_requests.DataSince(2);
     EXPECT_EQ(Paths(data), (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
     EXPECT_TRUE(HoldsGame("v2", game));
-    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("v2") + "\\filelist.txt"));
-    EXPECT_FALSE(Exists(Join(game, "filelist.new")));
+    EXPECT_EQ(ReadWholeFile(JoinPath(game, "filelist.txt")), ReadWholeFile(GameDir("v2") + "\\filelist.txt"));
+    EXPECT_FALSE(FileExists(JoinPath(game, "filelist.new")));
     EXPECT_EQ(launcher.Text(IDC_VERSION), "Velmora World  V.1.0.2 test");
     EXPECT_EQ(launcher.Text(IDC_SPEED), "");
     std::vector<std::string> log = LogMessages(game);
@@ -172,20 +154,17 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_EQ(log.back(), "PRET");
     CheckReadyWindow(launcher, "update-ready");
 
-    launcher.ClickButton(IDC_QUIT);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(launcher.WaitForExit(10000, &exitCode)) << "QUIT did not close the launcher";
-    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(launcher.Quit());
 
     // Nothing changed since: the list, its signature and the version file, then ready.
     RequestLog second = RequestLog::Nginx();
     Launcher again;
     ULONGLONG started = GetTickCount64();
-    ASSERT_TRUE(again.Start(Join(game, "Velmora World.exe"), "", game));
+    ASSERT_TRUE(again.Start(GameExe(), "", game));
     ASSERT_TRUE(again.WaitForStatus(kReady)) << again.Text(IDC_STATUS);
     ULONGLONG readyMs = GetTickCount64() - started;
 
-    std::vector<Request> secondRequests = second.Since();
+    std::vector<Request> secondRequests = second.Since(3);
     ExpectListFetch(secondRequests, 0);
     EXPECT_EQ(secondRequests.size(), 3u);
     log = LogMessages(game);
@@ -194,34 +173,31 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_FALSE(Contains(log, "ERREUR")) << "the everyday start kept the previous log";
     EXPECT_TRUE(HoldsGame("v2", game));
 
-    again.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(again.WaitForExit(10000));
+    EXPECT_TRUE(again.Quit());
 
     // The start-up cost against a bare process start of this Wine: the median of three of each.
     std::vector<ULONGLONG> ready = {readyMs}, bare;
     for (int run = 0; run < 3; ++run) {
         ULONGLONG bareStart = GetTickCount64();
-        testsupport::ChildResult noop = testsupport::RunChild("\"" + NoopExe() + "\"", 30000);
+        ChildResult noop = RunChild("\"" + NoopExe() + "\"", 30000);
         bare.push_back(GetTickCount64() - bareStart);
         ASSERT_TRUE(noop.started);
         if (run == 2)
             break;
         Launcher timed;
         ULONGLONG start = GetTickCount64();
-        ASSERT_TRUE(timed.Start(Join(game, "Velmora World.exe"), "", game));
+        ASSERT_TRUE(timed.Start(GameExe(), "", game));
         ASSERT_TRUE(timed.WaitForStatus(kReady)) << timed.Text(IDC_STATUS);
         ready.push_back(GetTickCount64() - start);
-        timed.ClickButton(IDC_QUIT);
-        EXPECT_TRUE(timed.WaitForExit(10000));
+        EXPECT_TRUE(timed.Quit());
     }
     std::sort(ready.begin(), ready.end());
     std::sort(bare.begin(), bare.end());
     printf("[ timing ] start to \"Ready to play\" with nothing to update: %llu ms (median of 3, %llu to %llu); "
            "bare process start: %llu ms; difference: %lld ms\n",
            ready[1], ready[0], ready[2], bare[1], (long long)ready[1] - (long long)bare[1]);
-    testsupport::WriteWholeFile(testsupport::BuildDir() + "\\e2e\\timing.txt",
-                                "ready_ms=" + std::to_string(ready[1]) + "\nbare_ms=" + std::to_string(bare[1]) +
-                                    "\n");
+    WriteWholeFile(BuildPath("e2e/timing.txt"),
+                   "ready_ms=" + std::to_string(ready[1]) + "\nbare_ms=" + std::to_string(bare[1]) + "\n");
 }
 
 // The server lists a new launcher: it alone is fetched, the launcher restarts into it with
@@ -229,22 +205,16 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
 TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
 {
     std::string game = GameFolder();
-    InstallGameFolder("v1", game);
-    ServeOnNginx("selfupdate");
-    RequestLog requests = RequestLog::Nginx();
-
     Launcher old;
-    ASSERT_TRUE(old.Start(Join(game, "Velmora World.exe"), "", game));
+    ASSERT_TRUE(StartOverV1(old, "selfupdate", ""));
     DWORD exitCode = 1;
     ASSERT_TRUE(old.WaitForExit(60000, &exitCode)) << "the old launcher did not hand over: " << old.Text(IDC_STATUS);
     EXPECT_EQ(exitCode, 0u);
-    DWORD newId = WaitForLauncherWindow(0, 30000);
-    ASSERT_NE(newId, 0u) << "no restarted launcher";
     Launcher restarted;
-    ASSERT_TRUE(restarted.Adopt(newId));
+    ASSERT_TRUE(restarted.AdoptStartedBy(old.Id(), 30000)) << "no restarted launcher";
     ASSERT_TRUE(restarted.WaitForStatus(kReady)) << restarted.Text(IDC_STATUS);
 
-    std::vector<Request> all = requests.Since();
+    std::vector<Request> all = m_requests.Since(9);
     ExpectListFetch(all, 0);
     ASSERT_EQ(all.size(), 9u) << "requests: " << ::testing::PrintToString(Paths(all));
     EXPECT_EQ(all[3].path, DataPath("Velmora World.exe"));
@@ -253,11 +223,11 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     EXPECT_EQ(std::vector<std::string>(paths.begin() + 7, paths.end()),
               (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
 
-    std::string exe = Join(game, "Velmora World.exe");
+    std::string exe = GameExe();
     EXPECT_EQ(ReadWholeFile(exe), ReadWholeFile(NextLauncherExe()));
-    EXPECT_FALSE(Exists(exe + ".old")) << "the restarted launcher left the old executable";
+    EXPECT_FALSE(FileExists(exe + ".old")) << "the restarted launcher left the old executable";
     EXPECT_TRUE(HoldsGame("selfupdate", game));
-    EXPECT_EQ(ReadWholeFile(Join(game, "filelist.txt")), ReadWholeFile(GameDir("selfupdate") + "\\filelist.txt"));
+    EXPECT_EQ(ReadWholeFile(JoinPath(game, "filelist.txt")), ReadWholeFile(GameDir("selfupdate") + "\\filelist.txt"));
 
     // One log for both processes: the old one's lines, the restart, then the new one's.
     std::vector<std::string> log = LogMessages(game);
@@ -268,8 +238,7 @@ TEST_F(LauncherE2e, SelfUpdateRestartsIntoTheNewBuild)
     EXPECT_EQ(std::count(restart, log.end(), std::string("NeedDownload: maps/hills.dat")), 1);
     EXPECT_EQ(log.back(), "PRET");
 
-    restarted.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(restarted.WaitForExit(10000));
+    EXPECT_TRUE(restarted.Quit());
 }
 
 // The same road in French (run with LC_ALL=fr_FR.UTF-8, see CMakeLists.txt): every text in French.
@@ -277,15 +246,10 @@ TEST_F(LauncherE2e, FrenchRoad)
 {
     ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), LANG_FRENCH) << "run this test with LC_ALL=fr_FR.UTF-8";
     std::string game = GameFolder();
-    InstallGameFolder("v1", game);
-    ServeOnNginx("v2");
-    RequestLog requests = RequestLog::Nginx();
-
     Launcher launcher;
-    ASSERT_TRUE(launcher.Start(Join(game, "Velmora World.exe"), "", game));
-    ASSERT_TRUE(launcher.WaitForStatus("Prêt à jouer")) << launcher.Text(IDC_STATUS);
+    ASSERT_TRUE(StartOverV1(launcher, "v2", "Prêt à jouer"));
     EXPECT_TRUE(HoldsGame("v2", game));
-    EXPECT_EQ(Paths(requests.DataSince()),
+    EXPECT_EQ(Paths(m_requests.DataSince(2)),
               (std::vector<std::string>{DataPath("maps/hills.dat"), DataPath("sounds/rain.ogg")}));
     // The log is the same in both languages.
     EXPECT_EQ(LogMessages(game).back(), "PRET");
@@ -297,12 +261,11 @@ TEST_F(LauncherE2e, FrenchRoad)
     CheckReadyWindow(launcher, "french-ready");
 
     // PLAY in French, with the client missing: the French error and PLAY back.
-    DeleteFileA(Join(game, "Vorn.exe").c_str());
-    testsupport::MessageBoxAnswerer answerer({IDOK}, 30000, launcher.Id());
+    DeleteFileA(JoinPath(game, "Vorn.exe").c_str());
+    MessageBoxAnswerer answerer({IDOK}, 30000, launcher.Id());
     launcher.ClickButton(IDC_PLAY);
-    std::vector<testsupport::AnsweredBox> boxes = answerer.Wait();
+    std::vector<AnsweredBox> boxes = answerer.Wait();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Impossible de lancer Vorn.exe (2)");
-    launcher.ClickButton(IDC_QUIT);
-    EXPECT_TRUE(launcher.WaitForExit(10000));
+    EXPECT_TRUE(launcher.Quit());
 }

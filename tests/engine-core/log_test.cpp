@@ -1,5 +1,5 @@
 #include "engine/Log.h"
-#include "TestFolder.h"
+#include "Fixtures.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdio>
@@ -29,7 +29,7 @@ std::string StampNow()
 // The log's lines, each without its CR LF. Fails the test on a line that does not end in CR LF.
 std::vector<std::string> LogLines()
 {
-    std::string text = ReadFileBytes(kLog);
+    std::string text = ReadWholeFile(kLog);
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -66,13 +66,13 @@ std::string MessageOf(const std::string& line, std::string* stamp = nullptr)
 
 TEST(PatchLogFormat, LineHasLocalTimeTabMessageAndCrLf)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     std::string before = StampNow();
     PatchLog("SIGNATURE OK (cle %d, liste %u octets)", 0, 1234u);
     std::string after = StampNow();
 
     const std::string message = "SIGNATURE OK (cle 0, liste 1234 octets)";
-    std::string text = ReadFileBytes(kLog);
+    std::string text = ReadWholeFile(kLog);
     ASSERT_EQ(text.size(), 14 + 1 + message.size() + 2);
     EXPECT_EQ(text.substr(14), "\t" + message + "\r\n");
     std::string stamp;
@@ -83,8 +83,8 @@ TEST(PatchLogFormat, LineHasLocalTimeTabMessageAndCrLf)
 
 TEST(PatchLogFormat, AppendsToWhatIsThereAndClosesTheFileAfterEachLine)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes(kLog, "earlier line\r\n"));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile(kLog, "earlier line\r\n"));
     PatchLog("PRET");
     PatchLog("LANCE %s", "C:\\Jeux\\Vorn.exe");
 
@@ -103,7 +103,7 @@ TEST(PatchLogFormat, AppendsToWhatIsThereAndClosesTheFileAfterEachLine)
 
 TEST(PatchLogFormat, LongMessageIsCutTo4095Characters)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     std::string message;
     for (int i = 0; i < 5000; ++i)
         message += (char)('a' + i % 26);
@@ -121,17 +121,17 @@ TEST(PatchLogFormat, LongMessageIsCutTo4095Characters)
 
 TEST(PatchLogFormat, MessageLineEndsAreWrittenInTextMode)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     PatchLog("Connect retry %d/4\n%s", 2, "suite");
-    std::string text = ReadFileBytes(kLog);
+    std::string text = ReadWholeFile(kLog);
     ASSERT_GE(text.size(), 15u);
     EXPECT_EQ(text.substr(15), "Connect retry 2/4\r\nsuite\r\n");
 }
 
 TEST(PatchLogUnwritable, ReadOnlyLogLosesTheLineSilently)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes(kLog, "kept\r\n"));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile(kLog, "kept\r\n"));
     ASSERT_TRUE(SetFileAttributesA(kLog, FILE_ATTRIBUTE_READONLY));
     {
         HeldFile probe(CreateFileA(kLog, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -143,7 +143,7 @@ TEST(PatchLogUnwritable, ReadOnlyLogLosesTheLineSilently)
         }
     }
     PatchLog("PRET");
-    EXPECT_EQ(ReadFileBytes(kLog), "kept\r\n");
+    EXPECT_EQ(ReadWholeFile(kLog), "kept\r\n");
 
     SetFileAttributesA(kLog, FILE_ATTRIBUTE_NORMAL);
     PatchLog("PRET");
@@ -152,14 +152,14 @@ TEST(PatchLogUnwritable, ReadOnlyLogLosesTheLineSilently)
 
 TEST(PatchLogUnwritable, LockedLogLosesTheLineAndLoggingResumesWhenFreed)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes(kLog, "kept\r\n"));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile(kLog, "kept\r\n"));
     {
         HeldFile holder(CreateFileA(kLog, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder.valid());
         PatchLog("ERREUR %s", "verrou");
     }
-    EXPECT_EQ(ReadFileBytes(kLog), "kept\r\n");
+    EXPECT_EQ(ReadWholeFile(kLog), "kept\r\n");
     PatchLog("PRET");
     std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 2u);
@@ -168,7 +168,7 @@ TEST(PatchLogUnwritable, LockedLogLosesTheLineAndLoggingResumesWhenFreed)
 
 TEST(PatchLogUnwritable, LogNameTakenByAFolderIsNotAnError)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     ASSERT_TRUE(CreateDirectoryA(kLog, nullptr));
     PatchLog("PRET");
     EXPECT_NE(GetFileAttributesA(kLog) & FILE_ATTRIBUTE_DIRECTORY, 0u);
@@ -178,7 +178,7 @@ TEST(PatchLogUnwritable, LogNameTakenByAFolderIsNotAnError)
 // lines are longer than the runtime's stream buffer, so an unserialised writer would split them.
 TEST(PatchLogThreads, TwoThreadsLoseAndTearNoLine)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     const int kLinesPerThread = 3000;
     auto writer = [&](char id) {
         std::string longTail(4000, id);

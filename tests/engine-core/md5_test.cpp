@@ -1,5 +1,5 @@
 #include "engine/Md5.h"
-#include "TestFolder.h"
+#include "Fixtures.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
@@ -12,8 +12,8 @@ const char kEmptyMd5[] = "d41d8cd98f00b204e9800998ecf8427e";
 
 TEST(FileMd5, EmptyFileGivesTheDigestOfNothing)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes("empty.bin", ""));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile("empty.bin", ""));
     char md5[33];
     memset(md5, 'x', sizeof md5);
     EXPECT_TRUE(ComputeFileMd5("empty.bin", md5));
@@ -23,7 +23,7 @@ TEST(FileMd5, EmptyFileGivesTheDigestOfNothing)
 TEST(FileMd5, LargeFileMatchesMd5sum)
 {
     std::string path = FixturePath("random.bin");
-    std::string expected = ReadFileBytes(FixturePath("random.md5"));
+    std::string expected = ReadWholeFile(FixturePath("random.md5"));
     ASSERT_EQ(expected.size(), 32u);
     char md5[33];
     EXPECT_TRUE(ComputeFileMd5(path.c_str(), md5));
@@ -32,23 +32,23 @@ TEST(FileMd5, LargeFileMatchesMd5sum)
 
 TEST(FileMd5, KnownDigestsInLowerCase)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     char md5[33];
-    ASSERT_TRUE(WriteFileBytes("fox.txt", "The quick brown fox jumps over the lazy dog"));
+    ASSERT_TRUE(WriteWholeFile("fox.txt", "The quick brown fox jumps over the lazy dog"));
     EXPECT_TRUE(ComputeFileMd5("fox.txt", md5));
     EXPECT_STREQ(md5, "9e107d9d372bb6826bd81d3542a419d6");
     // Exactly one read block, then one block and a byte: the boundaries of the read loop.
-    ASSERT_TRUE(WriteFileBytes("block.bin", std::string(1048576, 'a')));
+    ASSERT_TRUE(WriteWholeFile("block.bin", std::string(1048576, 'a')));
     EXPECT_TRUE(ComputeFileMd5("block.bin", md5));
     EXPECT_STREQ(md5, "7202826a7791073fe2787f0c94603278");
-    ASSERT_TRUE(WriteFileBytes("block1.bin", std::string(1048577, 'a')));
+    ASSERT_TRUE(WriteWholeFile("block1.bin", std::string(1048577, 'a')));
     EXPECT_TRUE(ComputeFileMd5("block1.bin", md5));
     EXPECT_STREQ(md5, "6f0555ac53cecbf068d354c08863805a");
 }
 
 TEST(FileMd5, UnopenableFileGivesFalseAndEmptyText)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     char md5[33] = "0123456789abcdef0123456789abcdef";
     EXPECT_FALSE(ComputeFileMd5("missing.bin", md5));
     EXPECT_STREQ(md5, "");
@@ -61,8 +61,8 @@ TEST(FileMd5, UnopenableFileGivesFalseAndEmptyText)
 
 TEST(FileMd5, FileHeldWithoutReadSharingGivesFalseAndEmptyText)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes("held.bin", "content"));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile("held.bin", "content"));
     char md5[33];
     {
         HeldFile holder(CreateFileA("held.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -84,10 +84,10 @@ TEST(FileMd5, FileHeldWithoutReadSharingGivesFalseAndEmptyText)
 
 TEST(FileMd5, TwoThreadsAtOnceGetTheirOwnResults)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes("empty.bin", ""));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile("empty.bin", ""));
     std::string big = FixturePath("random.bin");
-    std::string expected = ReadFileBytes(FixturePath("random.md5"));
+    std::string expected = ReadWholeFile(FixturePath("random.md5"));
     int wrong = 0;
     auto run = [&](const std::string& path, const std::string& digest, int* failures) {
         for (int i = 0; i < 20; ++i) {

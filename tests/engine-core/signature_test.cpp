@@ -1,5 +1,6 @@
 #include "engine/Signature.h"
-#include "TestFolder.h"
+#include "Fixtures.h"
+#include "tests/support/PatchLog.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -23,36 +24,6 @@ std::vector<BYTE> HexBytes(const std::string& hex)
     return bytes;
 }
 
-// The log's lines without their time stamps.
-std::vector<std::string> LoggedMessages()
-{
-    std::string text = ReadFileBytes("PatchLog.txt");
-    std::vector<std::string> messages;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        messages.push_back(line.size() > 15 ? line.substr(15) : line);
-        start = end + 2;
-    }
-    return messages;
-}
-
-// A sparse file of the given size, all zero (cheap even for hundreds of MiB).
-bool MakeZeroFile(const char* path, LONGLONG size)
-{
-    HeldFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!file.valid())
-        return false;
-    DWORD ignored;
-    DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    return SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
-}
-
 // What a check may not change about a file: its existence, size, time and (when small) contents.
 struct FileState {
     bool exists = false;
@@ -72,7 +43,7 @@ FileState StateOf(const char* path)
     FileState state;
     state.exists = GetFileAttributesExA(path, GetFileExInfoStandard, &state.attributes) != FALSE;
     if (state.exists && state.attributes.nFileSizeHigh == 0 && state.attributes.nFileSizeLow < 1048576)
-        state.contents = ReadFileBytes(path);
+        state.contents = ReadIfReadable(path);
     return state;
 }
 
@@ -80,8 +51,8 @@ class ListCheck : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        list = ReadFileBytes(FixturePath("list.txt"));
-        signature = ReadFileBytes(FixturePath("list.sig"));
+        list = ReadWholeFile(FixturePath("list.txt"));
+        signature = ReadWholeFile(FixturePath("list.sig"));
         ASSERT_FALSE(list.empty());
         ASSERT_EQ(signature.size(), 64u);
     }
@@ -91,9 +62,9 @@ protected:
     {
         FileState listBefore = StateOf(kList);
         FileState sigBefore = StateOf(kSig);
-        size_t linesBefore = LoggedMessages().size();
+        size_t linesBefore = LogMessages(folder.Path()).size();
         BOOL ok = VerifyFileListSignature();
-        std::vector<std::string> messages = LoggedMessages();
+        std::vector<std::string> messages = LogMessages(folder.Path());
         EXPECT_EQ(messages.size(), linesBefore + 1);
         *message = messages.empty() ? std::string() : messages.back();
         EXPECT_TRUE(StateOf(kList) == listBefore);
@@ -106,15 +77,15 @@ protected:
         return "SIGNATURE refusee : liste " + std::to_string(listLength) + " octets, signature " + word;
     }
 
-    ScratchFolder folder;
+    CurrentFolder folder;
     std::string list;
     std::string signature;
 };
 
 TEST_F(ListCheck, PublishedSignatureIsAcceptedAndLogsKeyZeroAndListLength)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
-    ASSERT_TRUE(WriteFileBytes(kSig, signature));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kSig, signature));
     std::string message;
     EXPECT_TRUE(Check(&message));
     EXPECT_EQ(message, "SIGNATURE OK (cle 0, liste " + std::to_string(list.size()) + " octets)");
@@ -122,49 +93,49 @@ TEST_F(ListCheck, PublishedSignatureIsAcceptedAndLogsKeyZeroAndListLength)
 
 TEST_F(ListCheck, SignatureWithLeadingZeroBytesIsAccepted)
 {
-    std::string shortSig = ReadFileBytes(FixturePath("short.sig"));
+    std::string shortSig = ReadWholeFile(FixturePath("short.sig"));
     ASSERT_EQ(shortSig.size(), 64u);
     ASSERT_TRUE(shortSig[0] == 0 || shortSig[32] == 0);
-    ASSERT_TRUE(WriteFileBytes(kList, ReadFileBytes(FixturePath("short.txt"))));
-    ASSERT_TRUE(WriteFileBytes(kSig, shortSig));
+    ASSERT_TRUE(WriteWholeFile(kList, ReadWholeFile(FixturePath("short.txt"))));
+    ASSERT_TRUE(WriteWholeFile(kSig, shortSig));
     std::string message;
     EXPECT_TRUE(Check(&message));
 }
 
 TEST_F(ListCheck, AnyChangedByteIsFalse)
 {
-    ASSERT_TRUE(WriteFileBytes(kSig, signature));
+    ASSERT_TRUE(WriteWholeFile(kSig, signature));
     std::string message;
     // A byte at the start, in the middle and at the end of the list.
     for (size_t at : {size_t(0), list.size() / 2, list.size() - 1}) {
         std::string changed = list;
         changed[at] ^= 0x01;
-        ASSERT_TRUE(WriteFileBytes(kList, changed));
+        ASSERT_TRUE(WriteWholeFile(kList, changed));
         EXPECT_FALSE(Check(&message)) << "list byte " << at;
         EXPECT_EQ(message, Refusal(list.size(), "fausse"));
     }
     // A byte of r and a byte of s.
-    ASSERT_TRUE(WriteFileBytes(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
     for (size_t at : {size_t(5), size_t(63)}) {
         std::string changed = signature;
         changed[at] ^= 0x80;
-        ASSERT_TRUE(WriteFileBytes(kSig, changed));
+        ASSERT_TRUE(WriteWholeFile(kSig, changed));
         EXPECT_FALSE(Check(&message)) << "signature byte " << at;
         EXPECT_EQ(message, Refusal(list.size(), "fausse"));
     }
     // A list line end turned from LF into CR LF, as a text-mode copy would do.
     std::string crlf = list;
     crlf.insert(crlf.find('\n'), "\r");
-    ASSERT_TRUE(WriteFileBytes(kSig, signature));
-    ASSERT_TRUE(WriteFileBytes(kList, crlf));
+    ASSERT_TRUE(WriteWholeFile(kSig, signature));
+    ASSERT_TRUE(WriteWholeFile(kList, crlf));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(crlf.size(), "fausse"));
 }
 
 TEST_F(ListCheck, SignatureOfAnotherKeyIsFalse)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
-    ASSERT_TRUE(WriteFileBytes(kSig, ReadFileBytes(FixturePath("other.sig"))));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kSig, ReadWholeFile(FixturePath("other.sig"))));
     std::string message;
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "fausse"));
@@ -172,12 +143,12 @@ TEST_F(ListCheck, SignatureOfAnotherKeyIsFalse)
 
 TEST_F(ListCheck, SignatureOfWrongLengthIsMalformed)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
     std::string message;
     const std::string cases[] = {signature.substr(0, 63), signature + "x", signature + "\n", signature + "\r\n",
                                  std::string(1, '\0')};
     for (const std::string& sig : cases) {
-        ASSERT_TRUE(WriteFileBytes(kSig, sig));
+        ASSERT_TRUE(WriteWholeFile(kSig, sig));
         EXPECT_FALSE(Check(&message)) << sig.size() << " bytes";
         EXPECT_EQ(message, Refusal(list.size(), "mal formee")) << sig.size() << " bytes";
     }
@@ -185,46 +156,46 @@ TEST_F(ListCheck, SignatureOfWrongLengthIsMalformed)
 
 TEST_F(ListCheck, DerAndBase64SignaturesAreRefused)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
     std::string message;
 
-    std::string der = ReadFileBytes(FixturePath("list.der"));
+    std::string der = ReadWholeFile(FixturePath("list.der"));
     ASSERT_EQ((BYTE)der[0], 0x30);
-    ASSERT_TRUE(WriteFileBytes(kSig, der));
+    ASSERT_TRUE(WriteWholeFile(kSig, der));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "mal formee"));
 
-    std::string base64 = ReadFileBytes(FixturePath("list.b64"));
-    ASSERT_TRUE(WriteFileBytes(kSig, base64));
+    std::string base64 = ReadWholeFile(FixturePath("list.b64"));
+    ASSERT_TRUE(WriteWholeFile(kSig, base64));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "mal formee"));
 
     // Cut to 64 characters the Base64 text has the right length but is still not the signature.
-    ASSERT_TRUE(WriteFileBytes(kSig, base64.substr(0, 64)));
+    ASSERT_TRUE(WriteWholeFile(kSig, base64.substr(0, 64)));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "fausse"));
 }
 
 TEST_F(ListCheck, EmptyOrMissingSignatureIsAbsent)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
     std::string message;
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "absente"));
 
-    ASSERT_TRUE(WriteFileBytes(kSig, ""));
+    ASSERT_TRUE(WriteWholeFile(kSig, ""));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(list.size(), "absente"));
 }
 
 TEST_F(ListCheck, MissingOrEmptyListWithGoodSignatureIsFalseWithLengthZero)
 {
-    ASSERT_TRUE(WriteFileBytes(kSig, signature));
+    ASSERT_TRUE(WriteWholeFile(kSig, signature));
     std::string message;
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(0, "fausse"));
 
-    ASSERT_TRUE(WriteFileBytes(kList, ""));
+    ASSERT_TRUE(WriteWholeFile(kList, ""));
     EXPECT_FALSE(Check(&message));
     EXPECT_EQ(message, Refusal(0, "fausse"));
 
@@ -237,8 +208,8 @@ TEST_F(ListCheck, MissingOrEmptyListWithGoodSignatureIsFalseWithLengthZero)
 
 TEST_F(ListCheck, LockedSignatureIsAbsentAndLockedListIsMissing)
 {
-    ASSERT_TRUE(WriteFileBytes(kList, list));
-    ASSERT_TRUE(WriteFileBytes(kSig, signature));
+    ASSERT_TRUE(WriteWholeFile(kList, list));
+    ASSERT_TRUE(WriteWholeFile(kSig, signature));
     std::string message;
     {
         HeldFile writer(CreateFileA(kSig, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -257,9 +228,9 @@ TEST_F(ListCheck, LockedSignatureIsAbsentAndLockedListIsMissing)
 
 TEST_F(ListCheck, ListOfTheLargestSizeIsVerifiedAndOneByteMoreIsNot)
 {
-    std::string zerosSig = ReadFileBytes(FixturePath("zeros.sig"));
+    std::string zerosSig = ReadWholeFile(FixturePath("zeros.sig"));
     ASSERT_EQ(zerosSig.size(), 64u);
-    ASSERT_TRUE(WriteFileBytes(kSig, zerosSig));
+    ASSERT_TRUE(WriteWholeFile(kSig, zerosSig));
     ASSERT_TRUE(MakeZeroFile(kList, 268435456));
     std::string message;
     EXPECT_TRUE(Check(&message));
@@ -272,18 +243,18 @@ TEST_F(ListCheck, ListOfTheLargestSizeIsVerifiedAndOneByteMoreIsNot)
 
 TEST(ReadWholeFile, ReadsWholeFilesUpToTheLimit)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     std::vector<BYTE> bytes = Bytes("left over");
     EXPECT_FALSE(ReadWholeFile("missing.bin", bytes));
     EXPECT_TRUE(bytes.empty());
 
-    ASSERT_TRUE(WriteFileBytes("empty.bin", ""));
+    ASSERT_TRUE(WriteWholeFile("empty.bin", ""));
     bytes = Bytes("left over");
     EXPECT_TRUE(ReadWholeFile("empty.bin", bytes));
     EXPECT_TRUE(bytes.empty());
 
     std::string content("a\r\nb\0c\n", 7);
-    ASSERT_TRUE(WriteFileBytes("some.bin", content));
+    ASSERT_TRUE(WriteWholeFile("some.bin", content));
     EXPECT_TRUE(ReadWholeFile("some.bin", bytes));
     EXPECT_EQ(bytes, Bytes(content));
 
@@ -299,7 +270,7 @@ TEST(ReadWholeFile, ReadsWholeFilesUpToTheLimit)
 
 TEST(ReadWholeFile, FileOf4GiBOrMoreIsRefused)
 {
-    ScratchFolder folder;
+    CurrentFolder folder;
     std::vector<BYTE> bytes;
     // Of these sizes the low 32 bits alone would look small.
     ASSERT_TRUE(MakeZeroFile("huge.bin", 0x100000000LL + 10));
@@ -312,8 +283,8 @@ TEST(ReadWholeFile, FileOf4GiBOrMoreIsRefused)
 
 TEST(ReadWholeFile, FileHeldByAWriterWithoutSharingIsNotRead)
 {
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteFileBytes("held.bin", "data"));
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile("held.bin", "data"));
     std::vector<BYTE> bytes;
     {
         HeldFile writer(CreateFileA("held.bin", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -331,10 +302,10 @@ class EcdsaVerify : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        data = Bytes(ReadFileBytes(FixturePath("list.txt")));
-        signature = Bytes(ReadFileBytes(FixturePath("list.sig")));
-        otherSignature = Bytes(ReadFileBytes(FixturePath("other.sig")));
-        otherKey = HexBytes(ReadFileBytes(FixturePath("other.pub.hex")));
+        data = Bytes(ReadWholeFile(FixturePath("list.txt")));
+        signature = Bytes(ReadWholeFile(FixturePath("list.sig")));
+        otherSignature = Bytes(ReadWholeFile(FixturePath("other.sig")));
+        otherKey = HexBytes(ReadWholeFile(FixturePath("other.pub.hex")));
         ASSERT_EQ(signature.size(), 64u);
         ASSERT_EQ(otherSignature.size(), 64u);
         ASSERT_EQ(otherKey.size(), 64u);

@@ -10,11 +10,15 @@
 #include <gtest/gtest.h>
 
 #include "GameFolder.h"
+#include "tests/support/Content.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/TestPaths.h"
 #include "engine/FileList.h"
 #include "engine/Md5.h"
 #include "engine/UpdateContext.h"
 #include "launcher/TarnwickDlg.h"
 
+using namespace testsupport;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 
@@ -44,10 +48,10 @@ protected:
     // Starts over in a game folder whose path is exactly `length` characters long.
     void UseFolderOfLength(size_t length) {
         m_game.reset();
-        const size_t base = ScratchGameFolder().Dir().size();
+        const size_t base = ScratchGameFolder().Path().size();
         ASSERT_GT(length, base + 1);
         m_game.reset(new ScratchGameFolder(std::string(length - base - 1, 'd')));
-        ASSERT_EQ(m_game->Dir().size(), length);
+        ASSERT_EQ(m_game->Path().size(), length);
     }
 
     // Writes the game client and returns its (current) entry line.
@@ -68,7 +72,8 @@ protected:
         return paths;
     }
 
-    std::string P(const std::string& name) const { return m_game->PathOf(name); }
+    std::string P(const std::string& name) const { return m_game->Path(name); }
+    std::vector<std::string> Log() const { return LogMessages(m_game->Path()); }
 
     std::unique_ptr<ScratchGameFolder> m_game{new ScratchGameFolder};
     CTarnwickDlg m_dlg;
@@ -82,7 +87,7 @@ TEST_F(BuildList, MissingListLeavesNoJobAndNoLogLine) {
     EXPECT_EQ(g_update.BuildDownloadList(), LIST_MISSING);
     EXPECT_TRUE(g_update.m_jobs.empty());
     EXPECT_EQ(g_update.m_bSelfUpdate, 0);
-    EXPECT_TRUE(m_game->LogMessages().empty());
+    EXPECT_TRUE(Log().empty());
 }
 
 TEST_F(BuildList, EmptyOrCommentOnlyListIsRefusedWithCountZero) {
@@ -91,7 +96,7 @@ TEST_F(BuildList, EmptyOrCommentOnlyListIsRefusedWithCountZero) {
         DeleteFileA("PatchLog.txt");
         EXPECT_EQ(Build(list), LIST_INVALID);
         EXPECT_TRUE(g_update.m_jobs.empty());
-        EXPECT_THAT(m_game->LogMessages(), ElementsAre("liste sans Vorn.exe (0 fichiers) : refusee"));
+        EXPECT_THAT(Log(), ElementsAre("liste sans Vorn.exe (0 fichiers) : refusee"));
     }
 }
 
@@ -110,7 +115,7 @@ TEST_F(BuildList, GameClientMustBeAnOrdinaryTopLevelEntry) {
         EXPECT_EQ(Build(c.list), c.expected);
         if (c.expected == LIST_INVALID) {
             EXPECT_TRUE(g_update.m_jobs.empty());
-            EXPECT_THAT(m_game->LogMessages(),
+            EXPECT_THAT(Log(),
                         Contains("liste sans Vorn.exe (" + std::to_string(c.count) +
                                             " fichiers) : refusee"));
         }
@@ -146,7 +151,7 @@ TEST_F(BuildList, EveryKindOfInvalidLineRefusesTheWholeList) {
                                  ListEntry("after.dat", 3, md5);
         EXPECT_EQ(Build(list), LIST_INVALID);
         EXPECT_TRUE(g_update.m_jobs.empty());
-        EXPECT_THAT(m_game->LogMessages(),
+        EXPECT_THAT(Log(),
                     ElementsAre("NeedDownload: missing.dat", "liste invalide : " + c.logged));
     }
 }
@@ -201,13 +206,13 @@ TEST_F(BuildList, PhysicalLineOverTheReadSizeIsExaminedInPieces) {
     // One byte less of comment and the first piece takes the entry's "V" with it, leaving
     // "orn.exe", which is not the game client.
     EXPECT_EQ(Build("#" + std::string(1021, 'c') + client), LIST_INVALID);
-    EXPECT_THAT(m_game->LogMessages(),
+    EXPECT_THAT(Log(),
                 Contains("liste sans Vorn.exe (1 fichiers) : refusee"));
 
     // A long line without "#" breaks into pieces that are entries without "|".
     EXPECT_EQ(Build(client + std::string(1500, 'z') + "|1|" + std::string(kOtherMd5) + "\n"),
               LIST_INVALID);
-    EXPECT_THAT(m_game->LogMessages(), Contains("liste invalide : " + std::string(1023, 'z')));
+    EXPECT_THAT(Log(), Contains("liste invalide : " + std::string(1023, 'z')));
 }
 
 TEST_F(BuildList, LocalPathMustFitIn259Characters) {
@@ -224,7 +229,7 @@ TEST_F(BuildList, LocalPathMustFitIn259Characters) {
     name = "x" + name;
     EXPECT_EQ(Build(CurrentClient() + ListEntry(name, 1, kOtherMd5)), LIST_INVALID);
     EXPECT_TRUE(g_update.m_jobs.empty());
-    EXPECT_THAT(m_game->LogMessages(), ElementsAre("liste invalide : " + name));
+    EXPECT_THAT(Log(), ElementsAre("liste invalide : " + name));
 }
 
 // --- The per-file decision and the digest cache ------------------------------------------
@@ -245,7 +250,7 @@ TEST_F(BuildList, FilesAreHashedWhenTheInstalledListCannotVouchForThem) {
     const std::string client = CurrentClient();
     const std::string md5 = m_game->Put("same.dat", "same bytes");
     m_game->Put("changed.dat", "new bytes!");
-    const std::string changedOld = ScratchGameFolder::Md5Of("old bytes!");
+    const std::string changedOld = Md5Of("old bytes!");
     const std::string newList = client + ListEntry("same.dat", 10, md5) +
                                 ListEntry("changed.dat", 10, changedOld);
 
@@ -290,7 +295,7 @@ TEST_F(BuildList, SizeMissingFolderAndDefaultEntriesDecideWithoutHashing) {
     const std::string client = CurrentClient();
     m_game->Put("filelist.txt", client);
     m_game->Put("short.dat", "abc");
-    m_game->MakeFolder("folder.dat");
+    FreshFolder(m_game->Path("folder.dat"));
     m_game->Put("options.ini", "user settings, never replaced");
     const std::string list = client + ListEntry("short.dat", 4, kOtherMd5) +
                              ListEntry("absent.dat", 4, kOtherMd5) +
@@ -300,7 +305,7 @@ TEST_F(BuildList, SizeMissingFolderAndDefaultEntriesDecideWithoutHashing) {
     EXPECT_EQ(Build(list), LIST_OK);
     EXPECT_TRUE(g_hashed.empty());
     EXPECT_THAT(JobPaths(), ElementsAre(P("short.dat"), P("absent.dat"), P("folder.dat"), P("new.ini")));
-    EXPECT_THAT(m_game->LogMessages(),
+    EXPECT_THAT(Log(),
                 ElementsAre("NeedDownload: short.dat", "NeedDownload: absent.dat",
                             "NeedDownload: folder.dat", "NeedDownload: new.ini"));
 }
@@ -310,17 +315,7 @@ TEST_F(BuildList, FileOf4GiBOrMoreIsQueuedWhateverItsLowSizeBits) {
     // digest: only the high half of the size tells that the file is not the listed one.
     const std::string client = CurrentClient();
     m_game->Put("filelist.txt", client + ListEntry("huge.pak", 12, kOtherMd5));
-    {
-        HANDLE h = CreateFileA(P("huge.pak").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD ignored;
-        DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
-        LARGE_INTEGER end;
-        end.QuadPart = 0x100000000LL + 12;
-        const BOOL sized = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-        CloseHandle(h);
-        ASSERT_TRUE(sized);
-    }
+    ASSERT_TRUE(MakeZeroFile(P("huge.pak"), 0x100000000LL + 12));
     EXPECT_EQ(Build(client + ListEntry("huge.pak", 12, kOtherMd5)), LIST_OK);
     EXPECT_TRUE(g_hashed.empty());
     EXPECT_THAT(JobPaths(), ElementsAre(P("huge.pak")));
@@ -341,7 +336,7 @@ TEST_F(BuildList, FileThatCannotBeHashedIsQueued) {
 
 TEST_F(BuildList, JobsCarryTheListedDataAndEscapedUrl) {
     const std::string client = CurrentClient();
-    const std::string md5 = ScratchGameFolder::Md5Of("whatever");
+    const std::string md5 = Md5Of("whatever");
     EXPECT_EQ(Build(client + ListEntry("data/Big Map.res", 4096, md5) +
                     "#defaut|" + ListEntry("Cfg/100% #1.ini", 7, kOtherMd5)),
               LIST_OK);
@@ -349,13 +344,13 @@ TEST_F(BuildList, JobsCarryTheListedDataAndEscapedUrl) {
     const DOWNLOAD_JOB& first = g_update.m_jobs.front();
     EXPECT_EQ(first.dwSize, 4096u);
     EXPECT_STREQ(first.szMd5, md5.c_str());
-    EXPECT_EQ(std::string(first.szLocalPath), m_game->Dir() + "\\data\\Big Map.res");
+    EXPECT_EQ(std::string(first.szLocalPath), m_game->Path() + "\\data\\Big Map.res");
     EXPECT_STREQ(first.szUrlPath, "files/pc/data/data/Big%20Map.res");
     EXPECT_EQ(first.bOptional, 0);
     const DOWNLOAD_JOB& second = g_update.m_jobs.back();
     EXPECT_EQ(second.dwSize, 7u);
     EXPECT_STREQ(second.szMd5, kOtherMd5);
-    EXPECT_EQ(std::string(second.szLocalPath), m_game->Dir() + "\\Cfg\\100% #1.ini");
+    EXPECT_EQ(std::string(second.szLocalPath), m_game->Path() + "\\Cfg\\100% #1.ini");
     EXPECT_STREQ(second.szUrlPath, "files/pc/data/Cfg/100%25%20%231.ini");
     EXPECT_EQ(second.bOptional, 0);
 }
@@ -372,7 +367,7 @@ TEST_F(BuildList, OutdatedLauncherBecomesTheOnlyJob) {
     EXPECT_EQ(g_update.m_bSelfUpdate, 1);
     ASSERT_EQ(g_update.m_jobs.size(), 1u);
     EXPECT_STREQ(g_update.m_jobs.front().szUrlPath, "files/pc/data/velmora%20world.EXE");
-    EXPECT_THAT(m_game->LogMessages(),
+    EXPECT_THAT(Log(),
                 ElementsAre("NeedDownload: a.dat", "NeedDownload: velmora world.EXE",
                             "NeedDownload: b.dat"));
 }
@@ -429,7 +424,7 @@ TEST_F(BuildList, QuitFlagStopsAfterTheFirstEntry) {
 
     EXPECT_EQ(Build("# header\n" + ListEntry("a.dat", 1, kOtherMd5) + ListEntry("Vorn.exe", 1, kOtherMd5)),
               LIST_INVALID);
-    EXPECT_THAT(m_game->LogMessages(), Contains("liste sans Vorn.exe (1 fichiers) : refusee"));
+    EXPECT_THAT(Log(), Contains("liste sans Vorn.exe (1 fichiers) : refusee"));
     m_dlg.m_bQuit = FALSE;
 }
 
@@ -484,12 +479,12 @@ TEST_F(BuildList, PromoteReplacesTheInstalledList) {
     m_game->Put("filelist.txt", "old list\n");
     m_game->Put("filelist.new", "new list\n");
     EXPECT_TRUE(PromoteFileList());
-    EXPECT_EQ(m_game->Read("filelist.txt"), "new list\n");
-    EXPECT_FALSE(m_game->Exists("filelist.new"));
+    EXPECT_EQ(ReadWholeFile(m_game->Path("filelist.txt")), "new list\n");
+    EXPECT_FALSE(FileExists(m_game->Path("filelist.new")));
 
     // Nothing to promote: FALSE, and the installed list is kept.
     EXPECT_FALSE(PromoteFileList());
-    EXPECT_EQ(m_game->Read("filelist.txt"), "new list\n");
+    EXPECT_EQ(ReadWholeFile(m_game->Path("filelist.txt")), "new list\n");
 }
 
 }  // namespace

@@ -1,21 +1,9 @@
-// A fresh folder under the temporary directory, removed with its files when the object goes.
+// A fresh folder under the temporary directory, removed with its files when the object goes, and
+// whole-file reads and writes with plain Win32 calls (independent of the classes under test).
 #pragma once
 
-#include <string>
+#include "tests/support/TestPaths.h"
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Path(const char* name) const { return m_path + "\\" + name; }
-
-private:
-    std::string m_path;
-};
-
-// Writes a whole file with plain Win32 calls (independent of the classes under test).
-void WriteWholeFile(const std::string& path, const std::string& content);
-std::string ReadWholeFile(const std::string& path);
+using TempFolder = testsupport::ScratchFolder;
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;

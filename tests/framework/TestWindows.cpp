@@ -1,5 +1,8 @@
 #include "TestWindows.h"
 
+#include "tests/support/TestPaths.h"
+#include "tests/support/WindowSearch.h"
+
 std::vector<UINT>& RawMessages() {
     static std::vector<UINT> messages;
     return messages;
@@ -30,48 +33,12 @@ HWND CreateRawWindow(int x, int y, int cx, int cy) {
                            GetModuleHandleA(NULL), NULL);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
-void PumpPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 CString ExpectedExeTitle() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    const char* name = strrchr(path, '\\');
-    CString title(name ? name + 1 : path);
-    return title.Left(title.ReverseFind('.'));
-}
-
-static BOOL CALLBACK FindBoxProc(HWND hWnd, LPARAM lParam) {
-    char cls[32] = "";
-    GetClassNameA(hWnd, cls, sizeof(cls));
-    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(hWnd))
-        return TRUE;
-    *(HWND*)lParam = hWnd;
-    return FALSE;
+    return testsupport::ProgramName().c_str();
 }
 
 HWND FindThreadBox(DWORD threadId) {
-    HWND hWndBox = NULL;
-    EnumThreadWindows(threadId, FindBoxProc, (LPARAM)&hWndBox);
-    return hWndBox;
+    return testsupport::FindTopWindow([threadId](HWND hWnd) {
+        return GetWindowThreadProcessId(hWnd, NULL) == threadId && testsupport::IsMessageBox(hWnd);
+    });
 }

@@ -1,11 +1,14 @@
 // Helpers shared by the window tests: a window class that records what reaches its own procedure,
-// and message pumping with a deadline.
+// the program's name and its message boxes.
 #pragma once
 
 #include "framework/framework.h"
 
-#include <functional>
 #include <vector>
+
+#include "tests/support/Pump.h"
+
+using testsupport::PumpPending;
 
 // Messages that reached RawWindowProc (the procedure a subclassed window keeps underneath).
 std::vector<UINT>& RawMessages();
@@ -16,13 +19,8 @@ LRESULT CALLBACK RawWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
 // A visible top-level window of the recording class, not bound to any object.
 HWND CreateRawWindow(int x = 50, int y = 50, int cx = 300, int cy = 200);
 
-// Runs this thread's messages until done() or timeoutMs; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-// Drains what is queued now.
-void PumpPending();
-
 // The executable's name without folder and extension, as the framework must find it.
 CString ExpectedExeTitle();
 
-// The first visible dialog-class window (a message box) of a thread, or NULL.
+// The message box of a thread, once its text is there; NULL while there is none.
 HWND FindThreadBox(DWORD threadId);

@@ -1,8 +1,11 @@
 // The test support library, against the real Win32 calls under Wine.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/Pump.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitRecorder.h"
+#include "tests/support/WindowSearch.h"
 #include "engine/Pause.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +26,59 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG;
 }
+
+// A visible dialog of this thread made from an empty template.
+HWND CreatePlainDialog(DLGPROC proc = PlainDialogProc, LPARAM param = 0)
+{
+    struct alignas(4) Template {
+        DLGTEMPLATE dialog;
+        WORD menu, windowClass, title;
+    } tpl = {};
+    tpl.dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
+    tpl.dialog.cx = 160;
+    tpl.dialog.cy = 60;
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, proc, param);
+}
+
+// A dialog made like a message box whose text control 0xFFFF is still empty, as a box is for a moment
+// while it is being made. It counts the reads of that control and records the button pressed.
+class UnfilledBox {
+public:
+    UnfilledBox()
+    {
+        m_box = CreatePlainDialog(Proc, (LPARAM)this);
+        m_text = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 20, m_box, (HMENU)0xFFFF,
+                                 nullptr, nullptr);
+        CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE, 10, 40, 60, 20, m_box, (HMENU)IDOK, nullptr,
+                        nullptr);
+        SetWindowLongPtrA(m_text, GWLP_USERDATA, (LONG_PTR)this);
+        m_staticProc = (WNDPROC)SetWindowLongPtrA(m_text, GWLP_WNDPROC, (LONG_PTR)CountReads);
+    }
+    ~UnfilledBox() { DestroyWindow(m_box); }
+
+    HWND m_box = nullptr;
+    HWND m_text = nullptr;
+    int m_reads = 0;
+    int m_pressed = 0;
+
+private:
+    static INT_PTR CALLBACK Proc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_INITDIALOG)
+            SetWindowLongPtrA(box, DWLP_USER, lParam);
+        else if (message == WM_COMMAND)
+            reinterpret_cast<UnfilledBox*>(GetWindowLongPtrA(box, DWLP_USER))->m_pressed = LOWORD(wParam);
+        return message == WM_INITDIALOG;
+    }
+    static LRESULT CALLBACK CountReads(HWND text, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        UnfilledBox* self = reinterpret_cast<UnfilledBox*>(GetWindowLongPtrA(text, GWLP_USERDATA));
+        if (message == WM_GETTEXT)
+            ++self->m_reads;
+        return CallWindowProcA(self->m_staticProc, text, message, wParam, lParam);
+    }
+    WNDPROC m_staticProc = nullptr;
+};
 
 } // namespace
 
@@ -82,6 +138,28 @@ TEST(TestPaths, WholeFilesRoundTripBinaryDataAndReadDespiteAWriter)
     EXPECT_EQ(ReadWholeFile(path), "short");
 }
 
+TEST(TestPaths, CurrentFolderIsAFreshCurrentDirectoryWhileItLives)
+{
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    std::string path;
+    {
+        CurrentFolder folder(ScratchDir(), "below\\deeper");
+        path = folder.Path();
+        char inside[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, inside);
+        EXPECT_EQ(std::string(inside), path);
+        EXPECT_EQ(path.find(ScratchDir() + "\\"), 0u);
+        EXPECT_EQ(path.substr(path.size() - 13), "\\below\\deeper");
+        ASSERT_TRUE(WriteWholeFile("made here.txt", "x"));
+        EXPECT_TRUE(FileExists(folder.Path("made here.txt")));
+    }
+    char after[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+    EXPECT_FALSE(FileExists(path));
+}
+
 TEST(TestPaths, ReadingAMissingFileFailsTheTest)
 {
     std::string missing = ScratchDir() + "\\nothing.txt";
@@ -105,6 +183,30 @@ TEST(MessageBoxAnswerer, PressesTheGivenButtonsInOrderAndRecordsTheTexts)
     EXPECT_EQ(boxes[1].button, IDCANCEL);
 }
 
+TEST(MessageBoxAnswerer, ClosesTheBoxesBeyondItsButtonsWithCancelOrOk)
+{
+    MessageBoxAnswerer answerer({IDRETRY});
+    EXPECT_EQ(MessageBoxA(nullptr, "Given", "Title", MB_RETRYCANCEL), IDRETRY);
+    EXPECT_EQ(MessageBoxA(nullptr, "Beyond, with Cancel", "Title", MB_RETRYCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "Beyond, OK only", "Title", MB_OK), IDOK);
+    EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{"Given", "Beyond, with Cancel", "Beyond, OK only"}));
+}
+
+TEST(MessageBoxAnswerer, ReadsAndAnswersABoxOnlyOnceItsTextIsThere)
+{
+    UnfilledBox box;
+    ASSERT_NE(box.m_box, nullptr);
+    MessageBoxAnswerer answerer({IDOK}, 20000);
+    // The answerer looks at the box again and again while its text is empty...
+    ASSERT_TRUE(PumpUntil([&] { return box.m_reads >= 3 || box.m_pressed != 0; }, 20000));
+    EXPECT_EQ(box.m_pressed, 0) << "answered before its text was there";
+    // ...and answers it once the text has come.
+    SetWindowTextA(box.m_text, "Filled in");
+    ASSERT_TRUE(PumpUntil([&] { return box.m_pressed != 0; }, 20000));
+    EXPECT_EQ(box.m_pressed, IDOK);
+    EXPECT_EQ(answerer.Texts(), std::vector<std::string>{"Filled in"});
+}
+
 TEST(MessageBoxAnswerer, ReportsAButtonTheBoxLacksAndStillClosesIt)
 {
     MessageBoxAnswerer answerer({IDRETRY});
@@ -116,14 +218,7 @@ TEST(MessageBoxAnswerer, ReportsAButtonTheBoxLacksAndStillClosesIt)
 
 TEST(MessageBoxAnswerer, LeavesOtherDialogsAloneAndGivesUpAfterItsTimeout)
 {
-    struct alignas(4) Template {
-        DLGTEMPLATE dialog;
-        WORD menu, windowClass, title;
-    } tpl = {};
-    tpl.dialog.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
-    tpl.dialog.cx = 120;
-    tpl.dialog.cy = 60;
-    HWND dialog = CreateDialogIndirectA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, PlainDialogProc);
+    HWND dialog = CreatePlainDialog();
     ASSERT_NE(dialog, nullptr);
 
     ULONGLONG start = GetTickCount64();
@@ -161,6 +256,22 @@ TEST(MessageBoxAnswerer, AnswersTheBoxesOfTheWholeProcessTree)
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "Enfant");
     EXPECT_EQ(boxes[1].text, "Parent");
+}
+
+TEST(ChildProcess, KnowsWhichProcessStartedIt)
+{
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(ChildCommand("hang")));
+    EXPECT_EQ(ParentOf(child.Id()), GetCurrentProcessId());
+    EXPECT_EQ(ProcessTree(GetCurrentProcessId()).count(child.Id()), 1u);
+    EXPECT_EQ(ProcessTree(child.Id()).count(GetCurrentProcessId()), 0u);
+
+    ChildProcess adopted;
+    ASSERT_TRUE(adopted.Adopt(child.Id()));
+    EXPECT_TRUE(adopted.Running());
+    adopted.Terminate();
+    DWORD exitCode = 0;
+    EXPECT_TRUE(child.Wait(20000, exitCode));
 }
 
 TEST(ChildProcess, ReturnsTheExitCodeAndKillsWhatOutlivesTheTimeout)
@@ -205,6 +316,19 @@ TEST(WaitRecorder, RecordsAndShortensTheProgramsWaits)
     EXPECT_EQ(TimerElapseMs(250), 250u);
 }
 
+TEST(WaitRecorder, RunsTheTestsActionAtEveryWait)
+{
+    WaitRecorder recorder(WaitRecorder::kNoWait);
+    std::vector<size_t> seen;
+    recorder.OnWait([&](size_t count) { seen.push_back(count); });
+    ULONGLONG start = GetTickCount64();
+    PauseMs(5000);
+    PauseMs(5000);
+    EXPECT_LT(GetTickCount64() - start, 4000u) << "kNoWait still waited";
+    EXPECT_EQ(seen, (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(recorder.Waits(), (std::vector<DWORD>{5000, 5000}));
+}
+
 TEST(WaitRecorder, LosesNoWaitFromConcurrentThreads)
 {
     WaitRecorder recorder(100);
@@ -218,4 +342,35 @@ TEST(WaitRecorder, LosesNoWaitFromConcurrentThreads)
         thread.join();
     EXPECT_EQ(recorder.CountOf(2), 2000u);
     EXPECT_EQ(recorder.Waits().size(), 2000u);
+}
+
+TEST(PatchLog, MessagesWithoutStampsLineBreaksKeptAndTheFormChecked)
+{
+    std::string folder = ScratchDir();
+    EXPECT_TRUE(LogMessages(folder).empty()) << "no log, no message";
+    ASSERT_TRUE(WriteWholeFile(folder + "\\PatchLog.txt",
+                               "01/02-03:04:05\tPRET\r\n12/31-23:59:59\tFile not found\r\nCODE: 2\r\n"));
+    EXPECT_EQ(LogMessages(folder), (std::vector<std::string>{"PRET", "File not found\r\nCODE: 2"}));
+
+    ASSERT_TRUE(WriteWholeFile(folder + "\\PatchLog.txt", "01/02-03:04:05\tno line end"));
+    EXPECT_NONFATAL_FAILURE(LogMessages(folder), "CR LF");
+    ASSERT_TRUE(WriteWholeFile(folder + "\\PatchLog.txt", "no stamp\r\n"));
+    EXPECT_NONFATAL_FAILURE(LogMessages(folder), "time stamp");
+}
+
+TEST(WindowSearch, FindsAWindowByOwnerAndTellsAMessageBoxOnlyWhenFilled)
+{
+    UnfilledBox box;
+    ASSERT_NE(box.m_box, nullptr);
+    HWND owned = CreateWindowExA(0, "STATIC", "owned", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, box.m_box, nullptr,
+                                 nullptr, nullptr);
+    EXPECT_TRUE(IsOwnedBy(owned, box.m_box));
+    EXPECT_FALSE(IsOwnedBy(box.m_box, owned));
+    EXPECT_EQ(FindTopWindow([&](HWND w) { return IsOwnedBy(w, box.m_box); }), owned);
+    EXPECT_TRUE(IsDialogWith(box.m_box, IDOK));
+    EXPECT_FALSE(IsMessageBox(box.m_box)) << "its text is not there yet";
+    SetWindowTextA(box.m_text, "there");
+    EXPECT_TRUE(IsMessageBox(box.m_box));
+    EXPECT_EQ(BoxText(box.m_box), "there");
+    DestroyWindow(owned);
 }

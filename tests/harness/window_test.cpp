@@ -1,6 +1,7 @@
 // A real window under Xvfb: what it paints can be read back from the screen.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "tests/support/Pump.h"
 
 namespace {
 
@@ -25,15 +26,6 @@ LRESULT CALLBACK PaintHalves(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y)
@@ -61,15 +53,15 @@ TEST(Window, PaintedPixelsCanBeReadBackFromTheScreen)
     ASSERT_NE(window, nullptr);
     UpdateWindow(window);
 
-    // The X server shows the window a little after Wine paints it: poll, with a bound.
+    // The X server shows the window a little after Wine paints it.
     COLORREF left = CLR_INVALID, right = CLR_INVALID;
-    for (ULONGLONG deadline = GetTickCount64() + 10000; GetTickCount64() < deadline; Sleep(20)) {
-        PumpMessages();
-        left = ScreenPixel(window, 50, 50);
-        right = ScreenPixel(window, 150, 50);
-        if (left == kLeft && right == kRight)
-            break;
-    }
+    testsupport::PumpUntil(
+        [&] {
+            left = ScreenPixel(window, 50, 50);
+            right = ScreenPixel(window, 150, 50);
+            return left == kLeft && right == kRight;
+        },
+        10000);
     EXPECT_EQ(left, kLeft);
     EXPECT_EQ(right, kRight);
 

@@ -5,90 +5,61 @@
 
 #include "res/resource.h"
 
+using namespace testsupport;
+
 namespace installtest {
 
 namespace {
 
-const DWORD kPollMs = 20;
-const int kMessageBoxTextId = 0xFFFF;
-
-struct Search {
-    DWORD pid;
-    std::function<bool(HWND)> accept;
-    HWND found;
-};
-
-BOOL CALLBACK Visit(HWND window, LPARAM param) {
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window))
-        return TRUE;
-    char cls[32] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (strcmp(cls, "#32770") != 0 || !search->accept(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
+bool IsInstallDialog(HWND window)
+{
+    return IsDialogWith(window, IDC_INSTALL_FOLDER) && TextOf(window) == "Velmora World";
 }
 
-HWND WaitFor(DWORD pid, DWORD timeoutMs, const std::function<bool(HWND)>& accept,
-             const std::atomic<bool>* stop = nullptr) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        Search search = {pid, accept, NULL};
-        EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        if ((stop && *stop) || GetTickCount() - start > timeoutMs)
-            return NULL;
-        Sleep(kPollMs);
-    }
+bool IsActive(HWND dialog)
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui) && gui.hwndActive == dialog;
 }
 
-bool IsMessageBox(HWND window) { return GetDlgItem(window, kMessageBoxTextId) != NULL; }
-bool IsInstallDialog(HWND window) {
-    return GetDlgItem(window, IDC_INSTALL_FOLDER) != NULL && TextOf(window) == "Velmora World";
+// The message boxes of the process and their owners, for a failure's message.
+std::string BoxesOf(DWORD pid, HWND dialog)
+{
+    std::string list;
+    FindTopWindow([&](HWND w) {
+        if (ProcessOf(w) == pid && IsMessageBox(w)) {
+            char owner[32];
+            snprintf(owner, sizeof owner, "%p", (void*)GetWindow(w, GW_OWNER));
+            list += std::string("; box \"") + BoxText(w) + "\" owned by " + owner;
+        }
+        return false;
+    });
+    char self[32];
+    snprintf(self, sizeof self, "%p", (void*)dialog);
+    return list.empty() ? std::string("; no box") : list + " (dialog " + self + ")";
 }
 
 } // namespace
 
-HWND WaitForInstallDialog(DWORD pid, DWORD timeoutMs, const std::atomic<bool>* stop) {
-    return WaitFor(pid, timeoutMs, IsInstallDialog, stop);
+HWND WaitForInstallDialog(DWORD pid, DWORD timeoutMs, const std::atomic<bool>* stop)
+{
+    return WaitForTopWindow([pid](HWND w) { return ProcessOf(w) == pid && IsInstallDialog(w); }, timeoutMs, stop);
 }
 
-HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) { return WaitFor(pid, timeoutMs, IsMessageBox); }
-
-HWND WaitForOtherDialog(DWORD pid, HWND notThis, DWORD timeoutMs) {
-    return WaitFor(pid, timeoutMs, [notThis](HWND w) { return w != notThis && !IsMessageBox(w); });
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs)
+{
+    return WaitForTopWindow([owner](HWND w) { return IsOwnedBy(w, owner) && IsDialogWith(w) && !IsMessageBox(w); },
+                            timeoutMs);
 }
 
-bool WaitUntilGone(HWND window, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(kPollMs);
-    }
-    return true;
-}
-
-std::string TextOf(HWND window) {
-    char text[4096] = {};
-    DWORD_PTR length = 0;
-    // WM_GETTEXT is marshalled across threads and processes.
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length))
-        return std::string();
-    return std::string(text, length < sizeof text ? length : sizeof text - 1);
-}
-
-std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
-
-void SetItemText(HWND dialog, int id, const std::string& text) {
+void SetItemText(HWND dialog, int id, const std::string& text)
+{
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str());
 }
 
-void TypeInto(HWND dialog, int id, const std::string& text) {
+void TypeInto(HWND dialog, int id, const std::string& text)
+{
     HWND edit = GetDlgItem(dialog, id);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
@@ -96,42 +67,39 @@ void TypeInto(HWND dialog, int id, const std::string& text) {
         SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 1);
 }
 
-void Press(HWND dialog, int id) {
+void Press(HWND dialog, int id)
+{
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
-BoxSeen CloseNextMessageBox(DWORD pid, DWORD timeoutMs) {
-    BoxSeen seen;
-    HWND box = WaitForMessageBox(pid, timeoutMs);
-    if (!box)
-        return seen;
-    seen.title = TextOf(box);
-    seen.text = TextOf(GetDlgItem(box, kMessageBoxTextId));
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    WaitUntilGone(box);
-    return seen;
-}
-
-std::string PressOkAndReadWarning(HWND dialog) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(dialog, &pid);
+std::string PressOkAndReadWarning(HWND dialog)
+{
+    // A click activates the dialog, and its warning's owner is the active window: under Wine the
+    // activation comes a moment after the request.
+    SetForegroundWindow(dialog);
+    EXPECT_TRUE(WaitFor([&] { return IsActive(dialog); }, kWindowWaitMs)) << "the dialog never became active";
     Press(dialog, IDOK);
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND box = WaitForMessageBox(pid, kPollMs)) {
-            (void)box;
-            return CloseNextMessageBox(pid).text;
-        }
-        if (!IsWindow(dialog) || !IsWindowVisible(dialog))
-            return std::string();
-        if (GetTickCount() - start > kWindowWaitMs) {
-            ADD_FAILURE() << "OK gave neither a warning nor the end of the dialog";
-            return std::string();
-        }
+    HWND warning = NULL;
+    bool answered = WaitFor(
+        [&] {
+            warning = FindTopWindow([dialog](HWND w) { return IsOwnedBy(w, dialog) && IsMessageBox(w); });
+            return warning || !IsWindow(dialog) || !IsWindowVisible(dialog);
+        },
+        kWindowWaitMs);
+    if (!answered) {
+        ADD_FAILURE() << "OK gave neither a warning nor the end of the dialog" << BoxesOf(ProcessOf(dialog), dialog);
+        return std::string();
     }
+    if (!warning)
+        return std::string();
+    std::string text = BoxText(warning);
+    PostMessageA(warning, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(warning, IDOK));
+    EXPECT_TRUE(WaitUntilGone(warning, kWindowWaitMs)) << "the warning stayed open";
+    return text;
 }
 
-bool DriveInstallDialog(const std::function<void()>& body, const std::function<void(HWND)>& drive) {
+bool DriveInstallDialog(const std::function<void()>& body, const std::function<void(HWND)>& drive)
+{
     std::atomic<bool> bodyDone(false);
     std::atomic<bool> appeared(false);
     std::thread driver([&] {
@@ -141,12 +109,13 @@ bool DriveInstallDialog(const std::function<void()>& body, const std::function<v
         appeared = true;
         drive(dialog);
         // Whatever is still open now would block the body for ever.
+        const DWORD self = GetCurrentProcessId();
         while (!bodyDone) {
-            if (HWND box = WaitForMessageBox(GetCurrentProcessId(), 0))
+            if (HWND box = FindTopWindow([self](HWND w) { return ProcessOf(w) == self && IsMessageBox(w); }))
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             if (IsWindow(dialog))
                 PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            Sleep(100);
+            WaitFor([&] { return bodyDone.load(); }, 100);
         }
     });
     body();

@@ -3,12 +3,14 @@
 #include <shlobj.h>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "engine/Language.h"
 #include "installer/InstallDlg.h"
 #include "res/resource.h"
 #include "tests/installer/DialogDriver.h"
 #include "tests/installer/InstallTestKit.h"
+#include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TestPaths.h"
 
 using namespace installtest;
@@ -128,6 +130,33 @@ private:
     double m_required;
 };
 
+// The dialog of a process in which another box, owned by no window, comes up just before the dialog
+// accepts its folder and closes, as the installer's own boxes follow the dialog.
+class AnotherBoxOnOkDlg : public CInstallDlg {
+public:
+    ~AnotherBoxOnOkDlg() override {
+        if (m_other.joinable())
+            m_other.join();
+    }
+
+protected:
+    void OnOK() override {
+        m_other = std::thread([] { MessageBoxA(NULL, "Another step", "Another window", MB_OK); });
+        const DWORD self = GetCurrentProcessId();
+        EXPECT_TRUE(testsupport::WaitFor(
+            [self] {
+                return testsupport::FindTopWindow([self](HWND w) {
+                    return testsupport::ProcessOf(w) == self && testsupport::IsMessageBox(w);
+                }) != NULL;
+            },
+            kWindowWaitMs));
+        CInstallDlg::OnOK();
+    }
+
+private:
+    std::thread m_other;
+};
+
 class InstallDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -209,12 +238,10 @@ TEST_F(InstallDialog, OpensWithItsTextsTheDefaultFolderAndTheSpaceLine) {
         ExpectSpaceLine(dialog, Gigabytes(5e9), appData);
         // Under Wine the activation that hands the focus over follows the window's showing a moment later.
         GUITHREADINFO gui = {};
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
-            gui.cbSize = sizeof gui;
-            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui);
-            if (gui.hwndFocus != NULL)
-                break;
-        }
+        gui.cbSize = sizeof gui;
+        testsupport::WaitFor(
+            [&] { return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui) && gui.hwndFocus != NULL; },
+            kWindowWaitMs);
         EXPECT_EQ(gui.hwndFocus, GetDlgItem(dialog, IDC_INSTALL_FOLDER)) << "the folder box has the focus";
         Press(dialog, IDCANCEL);
     });
@@ -337,13 +364,29 @@ TEST_F(InstallDialog, BrowseCancelledChangesNothing) {
         std::string beforeSpace = ItemText(dialog, IDC_INSTALL_SPACE);
 
         Press(dialog, IDC_INSTALL_BROWSE);
-        HWND picker = WaitForOtherDialog(GetCurrentProcessId(), dialog);
+        HWND picker = WaitForOwnedDialog(dialog);
         ASSERT_NE(picker, (HWND)NULL) << "the folder picker did not open";
         EXPECT_TRUE(HasChildWithText(picker, Txt("Dossier où installer le jeu", "Folder to install the game in")));
         PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        ASSERT_TRUE(WaitUntilGone(picker));
+        ASSERT_TRUE(testsupport::WaitUntilGone(picker, kWindowWaitMs));
         EXPECT_EQ(ItemText(dialog, IDC_INSTALL_FOLDER), before);
         EXPECT_EQ(ItemText(dialog, IDC_INSTALL_SPACE), beforeSpace);
         Press(dialog, IDCANCEL);
     });
+}
+
+TEST_F(InstallDialog, ABoxTheDialogDoesNotOwnIsNotItsWarning) {
+    std::string folder = ScratchDir() + "\\Accepted";
+    AnotherBoxOnOkDlg dlg;
+    std::string warning = "unset";
+    std::vector<testsupport::AnsweredBox> other;
+    INT_PTR result = Run(dlg, [&](HWND dialog) {
+        SetItemText(dialog, IDC_INSTALL_FOLDER, folder);
+        warning = PressOkAndReadWarning(dialog);
+        other = testsupport::MessageBoxAnswerer({IDOK}, kWindowWaitMs).Wait();
+    });
+    EXPECT_EQ(warning, "") << "the other box was taken for the dialog's warning";
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(other.size(), 1u) << "the other box was closed as the dialog's warning";
+    EXPECT_EQ(other[0].text, "Another step");
 }

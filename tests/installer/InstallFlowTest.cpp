@@ -1,6 +1,7 @@
 // The install end to end with real processes: a downloaded copy of the launcher (a stand-in program
 // that runs the same start-up steps) installs itself and hands over to the installed copy.
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,11 +11,15 @@
 #include "tests/installer/DialogDriver.h"
 #include "tests/installer/InstallTestKit.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/PatchLog.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
 
 using namespace installtest;
 using testsupport::FileExists;
+using testsupport::LogMessages;
 using testsupport::ReadWholeFile;
+using testsupport::ScopedEnv;
 using testsupport::ScratchDir;
 
 namespace {
@@ -28,17 +33,14 @@ protected:
         RemoveShortcuts();
         m_scratch = ScratchDir();
         m_report = m_scratch + "\\report.txt";
-        m_mutexName = "VelmoraWorldPatcher-test-" + std::to_string(GetCurrentProcessId());
-        SetEnvironmentVariableA("VELMORA_STANDIN_REPORT", m_report.c_str());
-        SetEnvironmentVariableA("VELMORA_STANDIN_MUTEX", m_mutexName.c_str());
-        SetEnvironmentVariableA("VELMORA_STANDIN_PAUSE_DIVISOR", "5");
+        m_env.emplace_back(new ScopedEnv("VELMORA_STANDIN_REPORT", m_report));
+        m_env.emplace_back(new ScopedEnv("VELMORA_STANDIN_MUTEX", m_mutexName));
+        m_env.emplace_back(new ScopedEnv("VELMORA_STANDIN_PAUSE_DIVISOR", "5"));
         m_standIn = ReadWholeFile(testsupport::WindowsPath(STANDIN_EXE));
         ASSERT_GT(m_standIn.size(), 10000u);
     }
     void TearDown() override {
-        SetEnvironmentVariableA("VELMORA_STANDIN_REPORT", NULL);
-        SetEnvironmentVariableA("VELMORA_STANDIN_MUTEX", NULL);
-        SetEnvironmentVariableA("VELMORA_STANDIN_PAUSE_DIVISOR", NULL);
+        m_env.clear();
         RemoveShortcuts();
     }
 
@@ -71,29 +73,12 @@ protected:
 
     // Waits until the process of that name has reported its last event.
     bool WaitForEvent(const std::string& exeName, const std::string& event) {
-        DWORD start = GetTickCount();
-        while (!Reported(exeName, event)) {
-            if (GetTickCount() - start > kProcessWaitMs)
-                return false;
-            Sleep(50);
-        }
-        return true;
+        return testsupport::WaitFor([&] { return Reported(exeName, event); }, kProcessWaitMs);
     }
 
-    void ExpectShortcutsTo(const std::string& target, const std::string& folder) {
-        for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
-            ShortcutInfo info = ReadShortcut(link);
-            ASSERT_TRUE(info.loaded) << link;
-            EXPECT_EQ(Lower(info.target), Lower(target));
-            EXPECT_EQ(info.workingFolder, folder);
-            EXPECT_EQ(info.description, "Velmora World");
-            EXPECT_EQ(info.arguments, "");
-            EXPECT_EQ(Lower(info.iconPath), Lower(target));
-            EXPECT_EQ(info.iconIndex, 0);
-        }
-    }
-
-    std::string m_scratch, m_report, m_mutexName, m_standIn;
+    std::string m_scratch, m_report, m_standIn;
+    const std::string m_mutexName = "VelmoraWorldPatcher-test-" + std::to_string(GetCurrentProcessId());
+    std::vector<std::unique_ptr<ScopedEnv>> m_env;
 };
 
 } // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>
-#include <sstream>
 
 #include "engine/Language.h"
 #include "tests/support/TestPaths.h"
@@ -72,27 +71,17 @@ void RemoveShortcuts() {
     }
 }
 
-std::vector<std::string> LogMessages(const std::string& folder) {
-    std::vector<std::string> messages;
-    std::string path = folder + "\\PatchLog.txt";
-    if (!testsupport::FileExists(path))
-        return messages;
-    std::string text = testsupport::ReadWholeFile(path);
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t end = text.find("\r\n", begin);
-        EXPECT_NE(end, std::string::npos) << "log line without CR LF: " << text.substr(begin);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(begin, end - begin);
-        // "MM/DD-hh:mm:ss<TAB>message"
-        EXPECT_TRUE(line.size() > 15 && line[2] == '/' && line[5] == '-' && line[8] == ':' && line[11] == ':' &&
-                    line[14] == '\t')
-            << line;
-        messages.push_back(line.size() > 15 ? line.substr(15) : line);
-        begin = end + 2;
+void ExpectShortcutsTo(const std::string& target, const std::string& folder) {
+    for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
+        ShortcutInfo info = ReadShortcut(link);
+        ASSERT_TRUE(info.loaded) << link;
+        EXPECT_EQ(Lower(info.target), Lower(target)) << link;
+        EXPECT_EQ(info.workingFolder, folder) << link;
+        EXPECT_EQ(info.description, "Velmora World") << link;
+        EXPECT_EQ(info.arguments, "") << link;
+        EXPECT_EQ(Lower(info.iconPath), Lower(target)) << link;
+        EXPECT_EQ(info.iconIndex, 0) << link;
     }
-    return messages;
 }
 
 std::string Upper(std::string text) {

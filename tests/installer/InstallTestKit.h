@@ -1,8 +1,7 @@
-// Shared pieces of the installer tests: language, the published version file, shortcuts, the log.
+// Shared pieces of the installer tests: language, the published version file, shortcuts, paths.
 #pragma once
 #include <windows.h>
 #include <string>
-#include <vector>
 
 namespace installtest {
 
@@ -29,9 +28,8 @@ ShortcutInfo ReadShortcut(const std::string& linkPath);
 std::string DesktopShortcut();
 std::string ProgramsShortcut();
 void RemoveShortcuts();
-
-// The messages of "PatchLog.txt" in the folder, without time stamps; checks each line's form.
-std::vector<std::string> LogMessages(const std::string& folder);
+// Both shortcuts start `target` (any case) in `folder`, with its first icon and no arguments.
+void ExpectShortcutsTo(const std::string& target, const std::string& folder);
 
 std::string Upper(std::string text);
 std::string Lower(std::string text);

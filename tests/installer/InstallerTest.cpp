@@ -8,34 +8,34 @@
 #include <string>
 #include <vector>
 
-#include "engine/Pause.h"
 #include "installer/Installer.h"
 #include "res/resource.h"
 #include "tests/installer/DialogDriver.h"
 #include "tests/installer/InstallTestKit.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PatchLog.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitRecorder.h"
 
 using namespace installtest;
+using testsupport::AnsweredBox;
 using testsupport::FileExists;
+using testsupport::LogMessages;
+using testsupport::MessageBoxAnswerer;
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
+using testsupport::WaitRecorder;
 using testsupport::WriteWholeFile;
 
 namespace {
 
-std::string ExeTitle() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string name = path;
-    name = name.substr(name.find_last_of('\\') + 1);
-    return name.substr(0, name.find_last_of('.'));
-}
-
-bool IsOpenHandle(HANDLE handle) {
-    DWORD flags = 0;
-    return handle != NULL && GetHandleInformation(handle, &flags);
+// Whether the mutex of that name still exists, that is whether a handle to it is still open. (A closed
+// handle's value may already stand for a new object of this process.)
+bool MutexExists(const std::string& name) {
+    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    if (opened)
+        CloseHandle(opened);
+    return opened != NULL;
 }
 
 bool IsFolder(const std::string& path) {
@@ -100,7 +100,7 @@ protected:
         PublishVersionFile("V.1.0\n\n200000000\n");
         RemoveShortcuts();
         m_scratch = ScratchDir();
-        m_mutex = CreateMutexA(NULL, FALSE, NULL);
+        m_mutex = CreateMutexA(NULL, FALSE, m_mutexName.c_str());
         ASSERT_NE(m_mutex, (HANDLE)NULL);
         m_held = m_mutex;
     }
@@ -127,7 +127,18 @@ protected:
         return result;
     }
 
+    // RunInstaller with `folder` given and accepted in the dialog; `boxes` gets what it shows afterwards.
+    InstallResult InstallTo(const std::string& exePath, const std::string& folder, std::vector<AnsweredBox>& boxes) {
+        return Run(exePath, [&](HWND dialog) {
+            SetItemText(dialog, IDC_INSTALL_FOLDER, folder);
+            EXPECT_EQ(PressOkAndReadWarning(dialog), "") << "the dialog refused the folder";
+            MessageBoxAnswerer after({IDOK}, kWindowWaitMs);
+            boxes = after.Wait();
+        });
+    }
+
     std::string m_scratch;
+    const std::string m_mutexName = "VelmoraInstallerTest-" + std::to_string(GetCurrentProcessId());
     HANDLE m_mutex = NULL;
     HANDLE m_held = NULL;
 };
@@ -154,7 +165,7 @@ TEST_F(RunInstallerTest, CancellingTheDialogEndsTheProcessAndChangesNothing) {
     EXPECT_EQ(Run(exe, [](HWND dialog) { Press(dialog, IDCANCEL); }, &shown), INSTALL_EXIT);
     EXPECT_TRUE(shown);
     EXPECT_EQ(m_mutex, m_held);
-    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_TRUE(MutexExists(m_mutexName));
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(FileExists(ProgramsShortcut()));
 
@@ -177,16 +188,8 @@ TEST_F(RunInstallerTest, ItsOwnFolderInAnotherCaseOnlyMakesShortcutsToItself) {
     EXPECT_EQ(m_mutex, m_held) << "no hand-over";
     EXPECT_FALSE(FileExists(folder + "\\Velmora World.exe"));
     EXPECT_EQ(ReadWholeFile(exe), "launcher");
-    for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
-        ShortcutInfo info = ReadShortcut(link);
-        ASSERT_TRUE(info.loaded) << link;
-        EXPECT_EQ(Lower(info.target), Lower(exe)) << "the running executable under its own name";
-        EXPECT_EQ(info.workingFolder, folder);
-        EXPECT_EQ(info.description, "Velmora World");
-        EXPECT_EQ(info.arguments, "");
-        EXPECT_EQ(Lower(info.iconPath), Lower(exe));
-        EXPECT_EQ(info.iconIndex, 0);
-    }
+    // The running executable under its own name.
+    ExpectShortcutsTo(exe, folder);
 }
 
 TEST_F(RunInstallerTest, AFailedCopyShowsTheFolderAndCodeAndMakesNoShortcut) {
@@ -198,25 +201,19 @@ TEST_F(RunInstallerTest, AFailedCopyShowsTheFolderAndCodeAndMakesNoShortcut) {
     ASSERT_FALSE(CopyFileA(exe.c_str(), blocked.c_str(), FALSE));
     DWORD code = GetLastError();
 
-    BoxSeen box;
-    EXPECT_EQ(Run(exe,
-                  [&](HWND dialog) {
-                      SetItemText(dialog, IDC_INSTALL_FOLDER, chosen);
-                      std::string warning = PressOkAndReadWarning(dialog);
-                      EXPECT_EQ(warning, "") << "the dialog accepted the folder";
-                      box = CloseNextMessageBox(GetCurrentProcessId());
-                  }),
-              INSTALL_EXIT);
+    std::vector<AnsweredBox> boxes;
+    EXPECT_EQ(InstallTo(exe, chosen, boxes), INSTALL_EXIT);
     char expected[512];
     snprintf(expected, sizeof expected,
              Txt("Copie du lanceur impossible dans %s (%u).", "Cannot copy the launcher to %s (%u)."), chosen.c_str(),
              (unsigned)code);
-    EXPECT_EQ(box.text, expected);
-    EXPECT_EQ(box.title, ExeTitle());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, expected);
+    EXPECT_EQ(boxes[0].title, testsupport::ProgramName());
     EXPECT_FALSE(FileExists(DesktopShortcut()));
     EXPECT_FALSE(FileExists(ProgramsShortcut()));
     EXPECT_EQ(m_mutex, m_held) << "the mutex stays until the process ends";
-    EXPECT_TRUE(IsOpenHandle(m_mutex));
+    EXPECT_TRUE(MutexExists(m_mutexName));
     EXPECT_TRUE(IsFolder(blocked));
 }
 
@@ -226,83 +223,34 @@ TEST_F(RunInstallerTest, AnInstalledCopyThatCannotStartLeavesCopyAndShortcuts) {
     std::string chosen = m_scratch + "\\Games\\Velmora World";
     ASSERT_TRUE(testsupport::WriteWholeFile(chosen + "\\Velmora World.exe", "an older launcher"));
 
-    BoxSeen box;
-    EXPECT_EQ(Run(exe,
-                  [&](HWND dialog) {
-                      SetItemText(dialog, IDC_INSTALL_FOLDER, chosen + "\\");
-                      std::string warning = PressOkAndReadWarning(dialog);
-                      EXPECT_EQ(warning, "");
-                      box = CloseNextMessageBox(GetCurrentProcessId());
-                  }),
-              INSTALL_EXIT);
+    std::vector<AnsweredBox> boxes;
+    EXPECT_EQ(InstallTo(exe, chosen + "\\", boxes), INSTALL_EXIT);
     char expected[512];
     snprintf(expected, sizeof expected,
              Txt("Le jeu est installé dans %s : lancez-le depuis le raccourci du Bureau.",
                  "The game is installed in %s: start it from the Desktop shortcut."),
              chosen.c_str());
-    EXPECT_EQ(box.text, expected);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, expected);
     EXPECT_EQ(m_mutex, (HANDLE)NULL) << "closed for the installed copy";
-    EXPECT_FALSE(IsOpenHandle(m_held));
+    EXPECT_FALSE(MutexExists(m_mutexName));
     m_held = NULL;
 
     std::string target = chosen + "\\Velmora World.exe";
     EXPECT_EQ(ReadWholeFile(target), "this is no executable") << "replaced by the copy";
     EXPECT_EQ(ReadWholeFile(exe), "this is no executable") << "the first copy stays";
-    for (const std::string& link : {DesktopShortcut(), ProgramsShortcut()}) {
-        ShortcutInfo info = ReadShortcut(link);
-        ASSERT_TRUE(info.loaded) << link;
-        EXPECT_EQ(Lower(info.target), Lower(target));
-        EXPECT_EQ(info.workingFolder, chosen);
-        EXPECT_EQ(info.description, "Velmora World");
-        EXPECT_EQ(info.arguments, "");
-        EXPECT_EQ(Lower(info.iconPath), Lower(target));
-        EXPECT_EQ(info.iconIndex, 0);
-    }
+    ExpectShortcutsTo(target, chosen);
 }
 
 namespace {
 
-// The pause hook of these tests: records the waits, waits nothing, and runs the test's action at each.
-struct ScriptedPauses {
-    static std::vector<DWORD>& Waits() {
-        static std::vector<DWORD> waits;
-        return waits;
-    }
-    static std::function<void(size_t)>& Action() {
-        static std::function<void(size_t)> action;
-        return action;
-    }
-    static DWORD Hook(DWORD requested) {
-        Waits().push_back(requested);
-        if (Action())
-            Action()(Waits().size());
-        return 0;
-    }
-    explicit ScriptedPauses(std::function<void(size_t)> action = nullptr) {
-        Waits().clear();
-        Action() = std::move(action);
-        SetPauseHook(Hook);
-    }
-    ~ScriptedPauses() {
-        SetPauseHook(nullptr);
-        Action() = nullptr;
-    }
-};
-
 class DeleteDownloadedCopyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_scratch = ScratchDir();
-        char current[MAX_PATH] = "";
-        GetCurrentDirectoryA(MAX_PATH, current);
-        m_previous = current;
-        m_game = testsupport::FreshFolder(m_scratch + "\\game");
-        ASSERT_TRUE(SetCurrentDirectoryA(m_game.c_str())); // where the log goes
-        m_own = m_game + "\\Velmora World.exe";
+        m_own = m_game.Path("Velmora World.exe");
         ASSERT_TRUE(WriteWholeFile(m_own, "launcher build 7"));
-        m_downloads = testsupport::FreshFolder(m_scratch + "\\downloads");
+        m_downloads = testsupport::FreshFolder(ScratchDir() + "\\downloads");
     }
-    void TearDown() override { SetCurrentDirectoryA(m_previous.c_str()); }
 
     std::string Downloaded(const std::string& name, const std::string& content = "launcher build 7") {
         std::string path = m_downloads + "\\" + name;
@@ -315,24 +263,25 @@ protected:
         return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     }
 
-    std::string m_scratch, m_previous, m_game, m_own, m_downloads;
+    testsupport::CurrentFolder m_game; // where the log goes
+    std::string m_own, m_downloads;
 };
 
 } // namespace
 
 TEST_F(DeleteDownloadedCopyTest, DeletesTheSameProgramWithAnyCaseOfExe) {
-    testsupport::MessageBoxAnswerer boxes({IDOK}, 60000);
+    MessageBoxAnswerer boxes({IDOK}, 60000);
     for (const char* name : {"Setup.exe", "Setup2.EXE", "Setup3.Exe"}) {
         std::string copy = Downloaded(name);
-        ScriptedPauses pauses;
+        WaitRecorder pauses(WaitRecorder::kNoWait);
         DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
         EXPECT_FALSE(FileExists(copy)) << name;
-        EXPECT_TRUE(ScriptedPauses::Waits().empty());
+        EXPECT_TRUE(pauses.Waits().empty());
     }
     std::vector<std::string> expected;
     for (const char* name : {"Setup.exe", "Setup2.EXE", "Setup3.Exe"})
         expected.push_back("INSTALLE, telecharge supprime : " + m_downloads + "\\" + name);
-    EXPECT_EQ(LogMessages(m_game), expected);
+    EXPECT_EQ(LogMessages(m_game.Path()), expected);
     EXPECT_EQ(ReadWholeFile(m_own), "launcher build 7");
     EXPECT_TRUE(boxes.Answered().empty());
 }
@@ -343,7 +292,7 @@ TEST_F(DeleteDownloadedCopyTest, KeepsWhatIsNotProvenToBeTheSameProgram) {
         Downloaded("Other.exe", "launcher build 6"), Downloaded("Empty.exe", ""),
     };
     {
-        ScriptedPauses pauses;
+        WaitRecorder pauses(WaitRecorder::kNoWait);
         for (const std::string& copy : kept)
             DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
         // Its own path, whatever the case: never deleted.
@@ -351,13 +300,13 @@ TEST_F(DeleteDownloadedCopyTest, KeepsWhatIsNotProvenToBeTheSameProgram) {
         // An own file that cannot be hashed proves nothing.
         std::string copy = Downloaded("Setup.exe");
         kept.push_back(copy);
-        DeleteDownloadedCopy((m_game + "\\missing.exe").c_str(), copy.c_str());
-        EXPECT_TRUE(ScriptedPauses::Waits().empty());
+        DeleteDownloadedCopy(m_game.Path("missing.exe").c_str(), copy.c_str());
+        EXPECT_TRUE(pauses.Waits().empty());
     }
     for (const std::string& copy : kept)
         EXPECT_TRUE(FileExists(copy)) << copy;
     EXPECT_TRUE(FileExists(m_own));
-    EXPECT_TRUE(LogMessages(m_game).empty()) << "no log line";
+    EXPECT_TRUE(LogMessages(m_game.Path()).empty()) << "no log line";
 }
 
 TEST_F(DeleteDownloadedCopyTest, ACopyLockedThroughoutIsReportedOnceAfterFortyAttempts) {
@@ -367,17 +316,17 @@ TEST_F(DeleteDownloadedCopyTest, ACopyLockedThroughoutIsReportedOnceAfterFortyAt
     ASSERT_FALSE(DeleteFileA(copy.c_str()));
     DWORD code = GetLastError();
 
-    testsupport::WaitRecorder recorder(1000);
-    testsupport::MessageBoxAnswerer boxes({IDOK}, 30000);
+    WaitRecorder recorder(1000);
+    MessageBoxAnswerer boxes({IDOK}, 30000);
     DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
-    std::vector<testsupport::AnsweredBox> answered = boxes.Wait();
+    std::vector<AnsweredBox> answered = boxes.Wait();
     CloseHandle(lock);
 
     EXPECT_EQ(recorder.Waits(), std::vector<DWORD>(40, 250));
     EXPECT_TRUE(FileExists(copy));
     char line[512];
     snprintf(line, sizeof line, "INSTALLE, telecharge NON supprime (%u) : %s", (unsigned)code, copy.c_str());
-    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{line});
+    EXPECT_EQ(LogMessages(m_game.Path()), std::vector<std::string>{line});
     ASSERT_EQ(answered.size(), 1u);
     EXPECT_EQ(answered[0].text, std::string(Txt("Velmora World est installé. Vous pouvez supprimer le fichier "
                                                 "téléchargé :\n",
@@ -389,17 +338,18 @@ TEST_F(DeleteDownloadedCopyTest, ACopyReleasedAfterTwoAttemptsIsDeletedOnTheThir
     std::string copy = Downloaded("VelmoraSetup.exe");
     HANDLE lock = Lock(copy);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    testsupport::MessageBoxAnswerer boxes({IDOK}, 60000);
+    MessageBoxAnswerer boxes({IDOK}, 60000);
     {
-        ScriptedPauses pauses([&](size_t wait) {
+        WaitRecorder pauses(WaitRecorder::kNoWait);
+        pauses.OnWait([&](size_t wait) {
             if (wait == 2)
                 CloseHandle(lock);
         });
         DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
-        EXPECT_EQ(ScriptedPauses::Waits(), (std::vector<DWORD>{250, 250}));
+        EXPECT_EQ(pauses.Waits(), (std::vector<DWORD>{250, 250}));
     }
     EXPECT_FALSE(FileExists(copy));
-    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
+    EXPECT_EQ(LogMessages(m_game.Path()), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
     EXPECT_TRUE(boxes.Answered().empty());
 }
 
@@ -408,14 +358,15 @@ TEST_F(DeleteDownloadedCopyTest, ACopyRemovedBySomeoneElseCountsAsDeleted) {
     HANDLE lock = Lock(copy);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     {
-        ScriptedPauses pauses([&](size_t wait) {
+        WaitRecorder pauses(WaitRecorder::kNoWait);
+        pauses.OnWait([&](size_t wait) {
             if (wait == 1) {
                 CloseHandle(lock);
                 DeleteFileA(copy.c_str());
             }
         });
         DeleteDownloadedCopy(m_own.c_str(), copy.c_str());
-        EXPECT_EQ(ScriptedPauses::Waits().size(), 1u);
+        EXPECT_EQ(pauses.Waits().size(), 1u);
     }
-    EXPECT_EQ(LogMessages(m_game), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
+    EXPECT_EQ(LogMessages(m_game.Path()), std::vector<std::string>{"INSTALLE, telecharge supprime : " + copy});
 }

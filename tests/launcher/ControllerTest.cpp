@@ -9,11 +9,13 @@
 #include "engine/Updater.h"
 #include "launcher/TarnwickDlg.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/PatchLog.h"
+#include "tests/support/Pump.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitRecorder.h"
+#include "tests/support/WindowSearch.h"
 
-using testsupport::ReadWholeFile;
-using testsupport::WriteWholeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -32,56 +34,10 @@ protected:
     }
 };
 
-bool PumpUntil(bool (*done)(CTarnwickDlg&), CTarnwickDlg& dlg, DWORD timeoutMs)
-{
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done(dlg)) {
-        if (GetTickCount64() > deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    return true;
-}
-
-std::string Text(CWnd& control)
-{
-    CString text;
-    control.GetWindowText(text);
-    return (LPCSTR)text;
-}
-
-std::vector<std::string> LogLines()
-{
-    std::vector<std::string> lines;
-    if (GetFileAttributesA("PatchLog.txt") == INVALID_FILE_ATTRIBUTES)
-        return lines;
-    std::string text = ReadWholeFile("PatchLog.txt");
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        lines.push_back(line.size() > 15 ? line.substr(15) : line);
-        if (end == std::string::npos)
-            break;
-        start = end + 2;
-    }
-    return lines;
-}
-
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char old[MAX_PATH];
-        GetCurrentDirectoryA(sizeof old, old);
-        m_oldDir = old;
-        std::string folder = testsupport::ScratchDir();
-        ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
         g_update.InitPaths();
         g_update.m_jobs.clear();
         g_update.m_bSelfUpdate = 0;
@@ -95,7 +51,6 @@ protected:
             m_dlg.DestroyWindow();
         if (m_bare.GetSafeHwnd())
             m_bare.DestroyWindow();
-        SetCurrentDirectoryA(m_oldDir.c_str());
     }
 
     void OpenBare()
@@ -103,7 +58,10 @@ protected:
         ASSERT_TRUE(m_bare.Create(IDD_LAUNCHER, nullptr));
     }
 
-    std::string m_oldDir;
+    // The program's log, as the program writes it into its folder.
+    std::vector<std::string> LogLines() const { return LogMessages(m_folder.Path()); }
+
+    CurrentFolder m_folder;
     CTarnwickDlg m_dlg;
     CBareLauncherDlg m_bare;
 };
@@ -114,25 +72,24 @@ TEST_F(ControllerTest, OpeningQueuesTheListJobsAndAFailedWorkerEndsInError)
     ASSERT_TRUE(WriteWholeFile("filelist.sig", std::string(64, 'x')));
     // Nothing listens there: every attempt fails at once.
     _putenv("VELMORA_TEST_GAME_HOST=127.0.0.7");
-    testsupport::WaitRecorder waits(100);
-    testsupport::MessageBoxAnswerer answerer({IDOK, IDCANCEL}, 60000);
+    WaitRecorder waits(100);
+    MessageBoxAnswerer answerer({IDOK, IDCANCEL}, 60000);
 
     g_pMainDlg = &m_dlg;
     ASSERT_TRUE(m_dlg.Create(IDD_LAUNCHER, nullptr));
     CString title;
     m_dlg.GetWindowText(title);
     EXPECT_STREQ(title, "Velmora World");
-    EXPECT_EQ(Text(m_dlg.m_lblStatus), "Checking for updates...");
-    EXPECT_EQ(Text(m_dlg.m_lblVersion), "Velmora World  V.9.9 local");
+    EXPECT_EQ(TextOf(m_dlg.m_lblStatus), "Checking for updates...");
+    EXPECT_EQ(TextOf(m_dlg.m_lblVersion), "Velmora World  V.9.9 local");
     EXPECT_EQ(m_dlg.m_nState, STATE_CHECKING);
     EXPECT_FALSE(::IsWindowVisible(m_dlg.m_btnPlay.m_hWnd));
     EXPECT_EQ(GetFileAttributesA("filelist.sig"), INVALID_FILE_ATTRIBUTES) << "the old signature was kept";
     EXPECT_STREQ(m_dlg.m_pUpdater->m_strHost, "127.0.0.7");
 
-    ASSERT_TRUE(PumpUntil([](CTarnwickDlg& d) { return d.m_nState == STATE_ERROR; }, m_dlg, 60000))
-        << Text(m_dlg.m_lblStatus);
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg.m_nState == STATE_ERROR; }, 60000)) << TextOf(m_dlg.m_lblStatus);
     _putenv("VELMORA_TEST_GAME_HOST=");
-    EXPECT_EQ(Text(m_dlg.m_lblStatus), "Update failed, please try again later");
+    EXPECT_EQ(TextOf(m_dlg.m_lblStatus), "Update failed, please try again later");
     EXPECT_EQ(LogLines().back(), "ERREUR Update failed, please try again later");
     EXPECT_EQ(answerer.Wait().size(), 2u);
 
@@ -176,12 +133,12 @@ TEST_F(ControllerTest, VersionLineComesFromTheFirstLineWhenItStartsWithV)
             ASSERT_TRUE(WriteWholeFile("Vers.txt", c.file));
         }
         m_bare.ShowVersion();
-        EXPECT_EQ(Text(m_bare.m_lblVersion), c.shown) << (c.file ? c.file : "(no file)");
+        EXPECT_EQ(TextOf(m_bare.m_lblVersion), c.shown) << (c.file ? c.file : "(no file)");
     }
     std::string longLine = "V." + std::string(80, '9');
     ASSERT_TRUE(WriteWholeFile("Vers.txt", longLine + "\r\n"));
     m_bare.ShowVersion();
-    EXPECT_EQ(Text(m_bare.m_lblVersion), "Velmora World  " + longLine.substr(0, 63));
+    EXPECT_EQ(TextOf(m_bare.m_lblVersion), "Velmora World  " + longLine.substr(0, 63));
 }
 
 TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
@@ -195,9 +152,9 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
 
     m_bare.SetReady();
     EXPECT_EQ(m_bare.m_nState, STATE_READY);
-    EXPECT_EQ(Text(m_bare.m_lblStatus), "Ready to play");
-    EXPECT_EQ(Text(m_bare.m_lblSpeed), "");
-    EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "Ready to play");
+    EXPECT_EQ(TextOf(m_bare.m_lblSpeed), "");
+    EXPECT_EQ(TextOf(m_bare.m_lblCount), "3 / 7");
     EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(::GetFocus(), m_bare.m_btnPlay.GetSafeHwnd());
     EXPECT_EQ(m_bare.m_progressFile.SendMessage(PBM_GETPOS), 100);
@@ -206,11 +163,11 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
 
     m_bare.ShowError("Invalid file list");
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
-    EXPECT_EQ(Text(m_bare.m_lblStatus), "Invalid file list");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "Invalid file list");
     EXPECT_EQ(LogLines().back(), "ERREUR Invalid file list");
     EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
-    EXPECT_EQ(Text(m_bare.m_lblCount), "3 / 7");
+    EXPECT_EQ(TextOf(m_bare.m_lblCount), "3 / 7");
 }
 
 TEST_F(ControllerTest, RetryTimerOnlyRestartsAFetchThatIsStillWanted)
@@ -260,14 +217,14 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     DOWNLOAD_JOB sentinel = {};
     strcpy(sentinel.szUrlPath, "sentinel");
     g_update.m_jobs.assign(1, sentinel);
-    testsupport::WaitRecorder waits(100);
+    WaitRecorder waits(100);
 
     m_bare.m_nState = STATE_CHECKING;
     m_bare.m_nSigRetries = 0;
     EXPECT_EQ(m_bare.OnUpdateDone(0, 0), 0);
     EXPECT_EQ(m_bare.m_nSigRetries, 1);
     EXPECT_EQ(m_bare.m_nState, STATE_CHECKING);
-    EXPECT_EQ(Text(m_bare.m_lblStatus), "File list being updated, retrying...");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "File list being updated, retrying...");
     EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 2/9 dans 15000 ms");
     EXPECT_EQ(waits.CountOf(15000), 1u);
     EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "no retry timer";
@@ -282,14 +239,16 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY));
 
     // The ninth asks; Cancel ends the run in error with the count back at 0.
-    testsupport::MessageBoxAnswerer answerer({IDCANCEL}, 20000);
+    MessageBoxAnswerer answerer({IDCANCEL}, 20000);
     m_bare.OnUpdateDone(0, 0);
-    std::vector<testsupport::AnsweredBox> boxes = answerer.Wait();
+    std::vector<AnsweredBox> boxes = answerer.Wait();
     ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, ProgramName());
+    EXPECT_EQ(boxes[0].text, "The file list could not be authenticated: nothing was installed.\nRetry?");
     EXPECT_TRUE(boxes[0].buttonFound) << "no Cancel button";
     EXPECT_EQ(m_bare.m_nSigRetries, 0);
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
-    EXPECT_EQ(Text(m_bare.m_lblStatus), "File list not authenticated, try again later");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "File list not authenticated, try again later");
     std::vector<std::string> lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "SIGNATURE abandon apres 9 essais");

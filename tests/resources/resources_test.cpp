@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/Pixels.h"
 
 static_assert(IDD_LAUNCHER == 102 && IDR_BACKGROUND == 104 && IDI_LAUNCHER == 128 && IDC_BUTTON_CURSOR == 176,
               "resource ids");
@@ -45,31 +46,12 @@ ResourceBytes FindBytes(LPCSTR name, LPCSTR type) {
 WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 DWORD Dword(const BYTE* p) { return Word(p) | (static_cast<DWORD>(Word(p + 2)) << 16); }
 
-class Dc {
-public:
-    Dc() : dc_(CreateCompatibleDC(nullptr)) {}
-    ~Dc() { if (dc_) DeleteDC(dc_); }
-    Dc(const Dc&) = delete;
-    Dc& operator=(const Dc&) = delete;
-    HDC get() const { return dc_; }
-private:
-    HDC dc_;
-};
-
-// Top-down 32-bit copy of a bitmap's pixels (0x00RRGGBB), whatever the bitmap's own format.
-std::vector<DWORD> Pixels(HBITMAP bitmap, int width, int height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    Dc dc;
-    int rows = GetDIBits(dc.get(), bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS);
-    if (rows != height) pixels.clear();
-    return pixels;
+// Top-down copy of a bitmap's pixels as 0x00RRGGBB, whatever the bitmap's own format.
+std::vector<DWORD> RgbPixels(HBITMAP bitmap) {
+    std::vector<DWORD> rgb;
+    for (COLORREF c : testsupport::ReadBitmap(bitmap).data)
+        rgb.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    return rgb;
 }
 
 int Red(DWORD p) { return (p >> 16) & 0xFF; }
@@ -162,7 +144,7 @@ TEST_F(Background, LoadsThroughOlePictureAndLeavesRoomForTheWindow) {
     EXPECT_EQ(bm.bmWidth, 480);
     EXPECT_EQ(bm.bmHeight, 600);
 
-    std::vector<DWORD> px = Pixels(bitmap, 480, 600);
+    std::vector<DWORD> px = RgbPixels(bitmap);
     ASSERT_EQ(px.size(), 480u * 600u);
     auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 480 + x]; };
 
@@ -219,7 +201,7 @@ TEST_P(ButtonFace, Is100x26TwentyFourBitWithMagentaCornersOnly) {
     EXPECT_EQ(dib.dsBm.bmHeight, 26);
     EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
 
-    std::vector<DWORD> px = Pixels(bitmap, 100, 26);
+    std::vector<DWORD> px = RgbPixels(bitmap);
     DeleteObject(bitmap);
     ASSERT_EQ(px.size(), 2600u);
     const DWORD magenta = 0xFF00FF;
@@ -250,7 +232,7 @@ TEST(ButtonFaces, HoveredFaceIsBrighterWithTheSameShape) {
         HBITMAP bitmap = static_cast<HBITMAP>(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ids[i]), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         ASSERT_NE(bitmap, nullptr);
-        std::vector<DWORD> px = Pixels(bitmap, 100, 26);
+        std::vector<DWORD> px = RgbPixels(bitmap);
         DeleteObject(bitmap);
         ASSERT_EQ(px.size(), 2600u);
         int count = 0;
@@ -339,7 +321,7 @@ TEST(Cursor, IsAMonochrome32PixelHandWithItsHotSpotOnTheFingertip) {
     EXPECT_EQ(bm.bmHeight, 64);
 
     // The hot spot is drawn: the AND half is opaque there.
-    std::vector<DWORD> mask = Pixels(info.hbmMask, 32, 64);
+    std::vector<DWORD> mask = RgbPixels(info.hbmMask);
     ASSERT_EQ(mask.size(), 32u * 64u);
     EXPECT_EQ(mask[0 * 32 + 5] & 0xFFFFFF, 0u) << "the hot spot is not on the hand";
     EXPECT_NE(mask[0 * 32 + 0] & 0xFFFFFF, 0u) << "the top-left corner should show the screen";

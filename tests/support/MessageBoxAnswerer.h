@@ -1,4 +1,5 @@
-// Answers the message boxes of a process from a helper thread, for tests of code that asks the user.
+// Answers the message boxes of a process from a helper thread, as a user would, for tests of code
+// that asks the user.
 #pragma once
 #include <windows.h>
 #include <mutex>
@@ -15,8 +16,9 @@ struct AnsweredBox {
     bool buttonFound;  // false when the box had no such button (the box is closed with that id anyway)
 };
 
-// The n-th message box (#32770 dialog with a text control 0xFFFF) that appears in the process gets
-// the n-th button; the thread stops once all are given or when timeoutMs has passed since construction.
+// The n-th message box (see IsMessageBox: its text is read once it is there) that appears in the
+// process gets the n-th button. Boxes beyond the given buttons get Cancel when they have it, OK
+// otherwise, and are recorded as well: nothing the test did not expect stays open.
 // kProcessTree: this process and every process it started, directly or not (a relaunched program).
 class MessageBoxAnswerer {
 public:
@@ -28,20 +30,23 @@ public:
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
-    // Waits until every button was given or the time is up; returns the boxes answered, in order.
+    // Waits until every given button was pressed, or timeoutMs after construction; returns the boxes
+    // answered so far, in order.
     std::vector<AnsweredBox> Wait();
 
-    // The boxes answered so far.
+    // The boxes answered so far, and their texts.
     std::vector<AnsweredBox> Answered() const;
+    std::vector<std::string> Texts() const;
 
 private:
     void Run();
     HWND FindNewBox();
 
-    std::vector<int> m_buttons;
-    DWORD m_timeoutMs;
-    DWORD m_processId;
+    const std::vector<int> m_buttons;
+    const ULONGLONG m_deadline;
+    const DWORD m_processId;
     HANDLE m_stop;
+    HANDLE m_allGiven;
     std::vector<HWND> m_handled;
     mutable std::mutex m_mutex;
     std::vector<AnsweredBox> m_answered;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace testsupport {
 // requested / divisor milliseconds instead. One recorder at a time; the destructor removes the hook.
 class WaitRecorder {
 public:
+    // A divisor that makes every wait last no time at all.
+    static const DWORD kNoWait = 0xFFFFFFFF;
+
     explicit WaitRecorder(DWORD divisor = 100)
     {
         std::lock_guard<std::mutex> lock(State().mutex);
@@ -35,6 +39,14 @@ public:
         SetPauseHook(nullptr);
         std::lock_guard<std::mutex> lock(State().mutex);
         State().active = false;
+        State().action = nullptr;
+    }
+
+    // Runs `action` at every wait from now on, on the waiting thread, with the number of waits so far.
+    void OnWait(std::function<void(size_t)> action)
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        State().action = std::move(action);
     }
 
     WaitRecorder(const WaitRecorder&) = delete;
@@ -67,6 +79,7 @@ private:
         std::vector<DWORD> waits;
         DWORD divisor = 1;
         bool active = false;
+        std::function<void(size_t)> action;
     };
 
     static Shared& State()
@@ -77,9 +90,19 @@ private:
 
     static DWORD Record(DWORD requestedMs)
     {
-        std::lock_guard<std::mutex> lock(State().mutex);
-        State().waits.push_back(requestedMs);
-        return requestedMs / State().divisor;
+        std::function<void(size_t)> action;
+        size_t count;
+        DWORD shortened;
+        {
+            std::lock_guard<std::mutex> lock(State().mutex);
+            State().waits.push_back(requestedMs);
+            count = State().waits.size();
+            action = State().action;
+            shortened = requestedMs / State().divisor;
+        }
+        if (action)
+            action(count);
+        return shortened;
     }
 };
 

@@ -5,7 +5,9 @@
 #include <exdisp.h>
 
 #include "framework/framework.h"
-#include "WindowPump.h"
+#include "tests/support/Pump.h"
+
+using namespace testsupport;
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The launcher's real main window for tests: its whole look and layout, without the update
-// controller (no download starts), plus helpers to see it on screen.
+// controller (no download starts), the places of its controls, and a backdrop behind it.
 #pragma once
 #include <windows.h>
 
 #include "launcher/TarnwickDlg.h"
-#include "../controls/Pixels.h"
+#include "tests/support/Pixels.h"
 
 class CLauncherLookDlg : public CTarnwickDlg {
 public:
@@ -43,13 +43,3 @@ public:
 private:
     HWND m_hWnd;
 };
-
-// What the screen shows of the window's whole rectangle (outside its region too).
-Pixels CaptureWindow(HWND hWnd);
-// A rectangle of a child control in its parent's client coordinates.
-RECT PlaceInParent(HWND hChild);
-// Counts the pixels of `rect` (client coordinates of both images) that are equal in a and b.
-int CountEqual(const Pixels& a, const Pixels& b, const RECT& rect);
-int CountColor(const Pixels& a, const RECT& rect, COLORREF color);
-// The screen position of a point of a window's client area.
-POINT ClientPointOnScreen(HWND hWnd, int x, int y);

@@ -8,8 +8,13 @@
 #include <thread>
 
 #include "LauncherWindow.h"
-#include "WindowPump.h"
-#include "support/WaitRecorder.h"
+#include "tests/support/Input.h"
+#include "tests/support/Pump.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/WaitFor.h"
+#include "tests/support/WaitRecorder.h"
+
+using namespace testsupport;
 
 namespace {
 
@@ -87,6 +92,13 @@ TEST_F(DragTest, PressingAButtonDoesNotMoveTheWindow) {
     EXPECT_FALSE(m_dlg->m_bQuit) << "released outside the button: no click";
 }
 
+bool TakesInput(HWND window, DWORD uiThread) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return IsWindowVisible(window) && GetForegroundWindow() == window && GetGUIThreadInfo(uiThread, &gui) &&
+           gui.hwndActive == window;
+}
+
 // Runs the window modally as the application does, with `act` given its handle once it is laid out
 // (on another thread). A run that is still going after 10 s is ended by force and reported.
 struct ModalOutcome {
@@ -97,16 +109,10 @@ ModalOutcome RunModal(CLauncherLookDlg& dlg, const std::function<void(HWND)>& ac
     std::atomic<bool> ended(false), forced(false);
     const DWORD uiThread = GetCurrentThreadId();
     std::thread driver([&] {
-        const DWORD start = GetTickCount();
-        while (!dlg.m_hWndReady && GetTickCount() - start < 5000)
-            Sleep(10);
-        if (dlg.m_hWndReady) {
-            Sleep(200); // let the window settle on screen before input reaches it
+        // Input reaches the window once it is on screen, in front and active.
+        if (WaitFor([&] { return dlg.m_hWndReady != NULL && TakesInput(dlg.m_hWndReady, uiThread); }, 5000))
             act(dlg.m_hWndReady);
-        }
-        while (!ended && GetTickCount() - start < 10000)
-            Sleep(10);
-        if (!ended) {
+        if (!WaitFor([&] { return ended.load(); }, 10000)) {
             forced = true;
             PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
         }
@@ -118,7 +124,7 @@ ModalOutcome RunModal(CLauncherLookDlg& dlg, const std::function<void(HWND)>& ac
 }
 
 TEST(ModalRunTest, EscapeDoesWhatQuitDoes) {
-    testsupport::WaitRecorder waits;
+    WaitRecorder waits;
     CLauncherLookDlg dlg;
     ModalOutcome outcome = RunModal(dlg, [](HWND) { TapKey(VK_ESCAPE); });
     EXPECT_FALSE(outcome.forced) << "Escape did not end the run";
@@ -129,16 +135,10 @@ TEST(ModalRunTest, EscapeDoesWhatQuitDoes) {
 }
 
 TEST(ModalRunTest, QuitButtonEndsTheRun) {
-    testsupport::WaitRecorder waits;
+    WaitRecorder waits;
     CLauncherLookDlg dlg;
     ModalOutcome outcome = RunModal(dlg, [](HWND hWnd) {
-        RECT quit;
-        GetWindowRect(GetDlgItem(hWnd, IDC_QUIT), &quit);
-        MovePointer(POINT{(quit.left + quit.right) / 2, (quit.top + quit.bottom) / 2});
-        InputStep();
-        PressLeft();
-        InputStep();
-        ReleaseLeft();
+        EXPECT_TRUE(ClickAt(GetDlgItem(hWnd, IDC_QUIT)));
     });
     EXPECT_FALSE(outcome.forced) << "QUIT did not end the run";
     EXPECT_EQ(1, dlg.m_bQuit);

@@ -9,8 +9,12 @@
 #include <string>
 
 #include "LauncherWindow.h"
-#include "WindowPump.h"
-#include "support/TestPaths.h"
+#include "tests/support/Input.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/Pump.h"
+#include "tests/support/TestPaths.h"
+
+using namespace testsupport;
 
 namespace {
 

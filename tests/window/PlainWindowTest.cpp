@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "LauncherWindow.h"
-#include "WindowPump.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/Pump.h"
+
+using namespace testsupport;
 
 namespace {
 
