@@ -417,7 +417,7 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
     DOWNLOAD_JOB& quick = Queue("quick.bin");
 
     EXPECT_EQ(DL_OK, updater().DownloadFile(&quick));
-    EXPECT_EQ("", TextOf(dlg.m_lblSpeed));
+    EXPECT_EQ("", TextOf(dlg.m_lblSpeed.m_hWnd));
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
 
     context.m_jobs.clear();
@@ -426,9 +426,9 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
     dlg.m_progressTotal.SetPos(0);
     EXPECT_EQ(DL_OK, updater().DownloadFile(&slow));
 
-    std::string speed = TextOf(dlg.m_lblSpeed);
+    std::string speed = TextOf(dlg.m_lblSpeed.m_hWnd);
     EXPECT_TRUE(std::regex_match(speed, std::regex(" *[0-9]+\\.[0-9]Kb/sec"))) << speed;
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
     EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
-    EXPECT_EQ("Downloading...", TextOf(dlg.m_lblStatus));
+    EXPECT_EQ("Downloading...", TextOf(dlg.m_lblStatus.m_hWnd));
 }

@@ -58,7 +58,7 @@ TEST_F(WorkerTest, MissingSecondFileIsReportedAndRetryAsksForItAgain)
     EXPECT_EQ(expectedCounts, counter.Texts());
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(ReadWholeFile(Local("file" + std::to_string(i + 1) + ".bin")) == files[i]);
-    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus));
+    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus.m_hWnd));
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
     EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
 }
@@ -119,7 +119,7 @@ TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 1: 1 file(s) repaired"));
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 2: 0 file(s) repaired"));
     EXPECT_EQ(std::string::npos, log.find("VERIFY pass 3"));
-    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus));
+    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus.m_hWnd));
 }
 
 TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)

@@ -80,16 +80,16 @@ TEST_F(ControllerTest, OpeningQueuesTheListJobsAndAFailedWorkerEndsInError)
     CString title;
     m_dlg.GetWindowText(title);
     EXPECT_STREQ(title, "Velmora World");
-    EXPECT_EQ(TextOf(m_dlg.m_lblStatus), "Checking for updates...");
-    EXPECT_EQ(TextOf(m_dlg.m_lblVersion), "Velmora World  V.9.9 local");
+    EXPECT_EQ(TextOf(m_dlg.m_lblStatus.m_hWnd), "Checking for updates...");
+    EXPECT_EQ(TextOf(m_dlg.m_lblVersion.m_hWnd), "Velmora World  V.9.9 local");
     EXPECT_EQ(m_dlg.m_nState, STATE_CHECKING);
     EXPECT_FALSE(::IsWindowVisible(m_dlg.m_btnPlay.m_hWnd));
     EXPECT_EQ(GetFileAttributesA("filelist.sig"), INVALID_FILE_ATTRIBUTES) << "the old signature was kept";
     EXPECT_STREQ(m_dlg.m_pUpdater->m_strHost, "127.0.0.7");
 
-    ASSERT_TRUE(PumpUntil([&] { return m_dlg.m_nState == STATE_ERROR; }, 60000)) << TextOf(m_dlg.m_lblStatus);
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg.m_nState == STATE_ERROR; }, 60000)) << TextOf(m_dlg.m_lblStatus.m_hWnd);
     _putenv("VELMORA_TEST_GAME_HOST=");
-    EXPECT_EQ(TextOf(m_dlg.m_lblStatus), "Update failed, please try again later");
+    EXPECT_EQ(TextOf(m_dlg.m_lblStatus.m_hWnd), "Update failed, please try again later");
     EXPECT_EQ(LogLines().back(), "ERREUR Update failed, please try again later");
     EXPECT_EQ(answerer.Wait().size(), 2u);
 
@@ -133,12 +133,12 @@ TEST_F(ControllerTest, VersionLineComesFromTheFirstLineWhenItStartsWithV)
             ASSERT_TRUE(WriteWholeFile("Vers.txt", c.file));
         }
         m_bare.ShowVersion();
-        EXPECT_EQ(TextOf(m_bare.m_lblVersion), c.shown) << (c.file ? c.file : "(no file)");
+        EXPECT_EQ(TextOf(m_bare.m_lblVersion.m_hWnd), c.shown) << (c.file ? c.file : "(no file)");
     }
     std::string longLine = "V." + std::string(80, '9');
     ASSERT_TRUE(WriteWholeFile("Vers.txt", longLine + "\r\n"));
     m_bare.ShowVersion();
-    EXPECT_EQ(TextOf(m_bare.m_lblVersion), "Velmora World  " + longLine.substr(0, 63));
+    EXPECT_EQ(TextOf(m_bare.m_lblVersion.m_hWnd), "Velmora World  " + longLine.substr(0, 63));
 }
 
 TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
@@ -152,9 +152,9 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
 
     m_bare.SetReady();
     EXPECT_EQ(m_bare.m_nState, STATE_READY);
-    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "Ready to play");
-    EXPECT_EQ(TextOf(m_bare.m_lblSpeed), "");
-    EXPECT_EQ(TextOf(m_bare.m_lblCount), "3 / 7");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "Ready to play");
+    EXPECT_EQ(TextOf(m_bare.m_lblSpeed.m_hWnd), "");
+    EXPECT_EQ(TextOf(m_bare.m_lblCount.m_hWnd), "3 / 7");
     EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(::GetFocus(), m_bare.m_btnPlay.GetSafeHwnd());
     EXPECT_EQ(m_bare.m_progressFile.SendMessage(PBM_GETPOS), 100);
@@ -163,11 +163,11 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
 
     m_bare.ShowError("Invalid file list");
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
-    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "Invalid file list");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "Invalid file list");
     EXPECT_EQ(LogLines().back(), "ERREUR Invalid file list");
     EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
-    EXPECT_EQ(TextOf(m_bare.m_lblCount), "3 / 7");
+    EXPECT_EQ(TextOf(m_bare.m_lblCount.m_hWnd), "3 / 7");
 }
 
 TEST_F(ControllerTest, RetryTimerOnlyRestartsAFetchThatIsStillWanted)
@@ -224,7 +224,7 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     EXPECT_EQ(m_bare.OnUpdateDone(0, 0), 0);
     EXPECT_EQ(m_bare.m_nSigRetries, 1);
     EXPECT_EQ(m_bare.m_nState, STATE_CHECKING);
-    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "File list being updated, retrying...");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "File list being updated, retrying...");
     EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 2/9 dans 15000 ms");
     EXPECT_EQ(waits.CountOf(15000), 1u);
     EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "no retry timer";
@@ -248,7 +248,7 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     EXPECT_TRUE(boxes[0].buttonFound) << "no Cancel button";
     EXPECT_EQ(m_bare.m_nSigRetries, 0);
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
-    EXPECT_EQ(TextOf(m_bare.m_lblStatus), "File list not authenticated, try again later");
+    EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "File list not authenticated, try again later");
     std::vector<std::string> lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "SIGNATURE abandon apres 9 essais");
