@@ -56,6 +56,23 @@ TEST_F(ImageButtonBehaviour, HeldLeftButtonDoesNotLightButKeepsLit) {
     Settle();
 }
 
+TEST_F(ImageButtonBehaviour, LeavingWhilePressedEndsHover) {
+    TestButton& b = Button(1);
+    MovePointer(CentreOnScreen(b.GetSafeHwnd()));
+    ASSERT_TRUE(Pump([&] { return b.m_bHover != FALSE; }));
+    PressLeft();
+    ASSERT_TRUE(Pump([&] { return ::GetCapture() == b.GetSafeHwnd(); })) << "the press did not reach the button";
+
+    // Onto the bare picture above it, the left button still held.
+    RECT rc;
+    b.GetWindowRect(&rc);
+    MovePointer(POINT{(rc.left + rc.right) / 2, rc.top - 30});
+    EXPECT_TRUE(Pump([&] { return b.m_bHover == FALSE; })) << "the pressed button stays lit without the pointer";
+    ReleaseLeft();
+    Settle();
+    EXPECT_EQ(m_dlg->m_nClicks[1], 0) << "released outside: no click";
+}
+
 TEST_F(ImageButtonBehaviour, FocusLossEndsHoverUntilTheNextMove) {
     TestButton& b = Button(1);
     b.SetFocus();
@@ -113,6 +130,14 @@ TEST_F(ImageButtonBehaviour, DisablingMovesTheFocusOnAndEndsHover) {
     third.EnableWindow(FALSE);
     EXPECT_EQ(::GetFocus(), Button(3).GetSafeHwnd());
     EXPECT_FALSE(third.m_bHover);
+
+    // Lit without the focus. The system's WM_CANCELMODE ahead of WM_ENABLE ends the hover by itself,
+    // so the enable message must end it alone too.
+    MovePointer(CentreOnScreen(second.GetSafeHwnd()));
+    ASSERT_TRUE(Pump([&] { return second.m_bHover != FALSE; }));
+    ASSERT_NE(::GetFocus(), second.GetSafeHwnd());
+    second.SendMessage(WM_ENABLE, FALSE);
+    EXPECT_FALSE(second.m_bHover) << "disabling left the button lit";
 }
 
 TEST_F(ImageButtonBehaviour, DisablingTheOnlyControlGivesTheFocusToTheParent) {
