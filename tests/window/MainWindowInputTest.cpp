@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -157,16 +156,12 @@ protected:
 };
 
 TEST_F(WebPageButtonsTest, SignUpAndWebsiteOpenTheirPagesAndLogThem) {
-    // The web site is on the game's server, which the test build lets the environment name: another
-    // host than the portal's, so that the two cannot be mistaken for each other.
-    const std::string gameHost = "game.velmora.test";
-    ASSERT_EQ(0, _putenv(("VELMORA_TEST_GAME_HOST=" + gameHost).c_str()));
+    CGameHostElsewhere gameHost;
     Press(IDC_SIGNUP, 1);
     Press(IDC_WEBSITE, 2);
-    _putenv("VELMORA_TEST_GAME_HOST=");
 
     const std::string signUp = std::string("https://") + VELMORA_PORTAL_HOST + "/portail/inscription.php";
-    const std::string website = "https://" + gameHost + "/";
+    const std::string website = std::string("https://") + CGameHostElsewhere::kHost + "/";
     EXPECT_EQ((std::vector<std::string>{signUp, website}), m_browser.Opened());
     EXPECT_EQ((std::vector<std::string>{"OUVRIR " + signUp, "OUVRIR " + website}), LogMessages(m_folder.Path()));
 }

@@ -120,6 +120,7 @@ protected:
         return CaptureWindow(m_dlg->GetSafeHwnd());
     }
 
+    CGameHostElsewhere m_gameHost;
     std::unique_ptr<CBackdrop> m_backdrop;
     std::unique_ptr<CLauncherLookDlg> m_dlg;
     Pixels m_picture;
