@@ -67,6 +67,32 @@ DownloadResult DiscardBadFile(const DOWNLOAD_JOB* pJob, const char* partPath)
     return pJob->szMd5[0] ? DL_BAD_MD5 : DL_NOT_ON_SERVER;
 }
 
+// An answer that announces a length no good file can have is refused before its body.
+DownloadResult CheckAnnouncedLength(const DOWNLOAD_JOB* pJob, const char* partPath, ULONGLONG whole, DWORD limit)
+{
+    if (HasListedSize(pJob) ? whole == limit : whole <= limit)
+        return DL_OK;
+    if (HasListedSize(pJob))
+        PatchLog("%s: taille %u au lieu de %u, efface", pJob->szUrlPath,
+                 (unsigned)(whole > MAXDWORD ? MAXDWORD : whole), (unsigned)limit);
+    else
+        PatchLog("%s: plus de %u octets, efface", pJob->szUrlPath, (unsigned)limit);
+    return DiscardBadFile(pJob, partPath);
+}
+
+// The server has no file for the job: an optional job gets an empty one.
+DownloadResult NoFileOnServer(const DOWNLOAD_JOB* pJob, DWORD status)
+{
+    if (!pJob->bOptional)
+        return DL_NOT_ON_SERVER;
+    CFile empty;
+    if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite))
+        return DL_FILE_OPEN_FAILED;
+    empty.Close();
+    PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
+    return DL_OK;
+}
+
 // The URL the answer came from, after any redirect the platform followed; "" when unknown.
 std::string AnswerUrl(HINTERNET request)
 {
@@ -217,25 +243,18 @@ BOOL CUpdater::AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const Http
 {
     const DWORD status = answer.status;
     // The platform follows redirects by itself, also to plain HTTP: such an answer is not taken.
-    const BOOL secure = IsHttpsUrl(answer.url);
-    if (!secure)
+    if (!IsHttpsUrl(answer.url)) {
         PatchLog("%s: %s hors HTTPS, refuse", pJob->szUrlPath, answer.url.c_str());
+        result = NoFileOnServer(pJob, status);
+        return FALSE;
+    }
     const BOOL resumed = offset > 0 && status == HTTP_STATUS_PARTIAL_CONTENT;
-    if (!secure || (!resumed && status != HTTP_STATUS_OK)) {
-        if (pJob->bOptional) {
-            CFile empty;
-            if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite)) {
-                result = DL_FILE_OPEN_FAILED;
-                return FALSE;
-            }
-            empty.Close();
-            PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
-            result = DL_OK;
-        } else if (secure && offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
+    if (!resumed && status != HTTP_STATUS_OK) {
+        if (!pJob->bOptional && offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
             DeleteFileA(partPath);
             result = DL_INCOMPLETE;
         } else {
-            result = DL_NOT_ON_SERVER;
+            result = NoFileOnServer(pJob, status);
         }
         return FALSE;
     }
@@ -243,18 +262,9 @@ BOOL CUpdater::AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const Http
     if (!resumed)
         offset = 0;
     if (answer.length > 0) {
-        const ULONGLONG whole = (ULONGLONG)offset + answer.length;
-        if (HasListedSize(pJob) && whole != limit) {
-            PatchLog("%s: taille %u au lieu de %u, efface", pJob->szUrlPath,
-                     (unsigned)(whole > MAXDWORD ? MAXDWORD : whole), (unsigned)limit);
-            result = DiscardBadFile(pJob, partPath);
+        result = CheckAnnouncedLength(pJob, partPath, (ULONGLONG)offset + answer.length, limit);
+        if (result != DL_OK)
             return FALSE;
-        }
-        if (whole > limit) {
-            PatchLog("%s: plus de %u octets, efface", pJob->szUrlPath, (unsigned)limit);
-            result = DiscardBadFile(pJob, partPath);
-            return FALSE;
-        }
     }
     // A listed size stays: an answer that contradicts it was refused above.
     if (!HasListedSize(pJob) && (resumed || answer.length > 0))

@@ -92,6 +92,8 @@ make_certs() {
             -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
             -keyout "$dir/rogue-ca.key" -out "$dir/rogue-ca.pem" 2>> "$dir/cert.log"
         issue rogue "DNS:127.0.0.3,IP:127.0.0.3" "$dir/rogue-ca.pem" "$dir/rogue-ca.key" "$yesterday" "$in30days"
+        # With its CA, so that the client sees a whole chain that ends at a root it does not trust.
+        cat "$dir/rogue-ca.pem" >> "$dir/rogue.pem"
     }
     current othername || issue othername "DNS:elsewhere.invalid" "$certs/ca.pem" "$certs/ca.key" "$yesterday" "$in30days"
     current expired expired ||

@@ -15,7 +15,8 @@ files. The query string of a request is ignored when rules and files are looked 
     range-status CODE   CODE to a Range request, normal otherwise
     ignore-range        200 with the whole file, also to a Range request
     always-206          206 with the whole file, also without a Range request
-    no-length [EXTRA]   200 without Content-Length, then EXTRA more bytes (default 0), then closes
+    no-length [EXTRA]   normal without Content-Length, then EXTRA more bytes (default 0; fewer
+                        when negative), then closes
     short N             announces the full length, sends N bytes fewer, then closes
     cut OFFSET          announces the full length, stops once the file offset OFFSET is sent, closes
     wrong               the right length, but every byte inverted
@@ -204,7 +205,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         start = self._requested_start(size)
         if mode == "range-status" and start is not None:
             return self._simple(int(args[0]))
-        if mode in ("ignore-range", "no-length"):
+        if mode == "ignore-range":
             start = None
         if mode == "always-206" and start is None:
             start = 0
@@ -222,7 +223,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             extra = int(args[0]) if args else 0
             headers.append(("Connection", "close"))
             self._send_head(status, headers)
-            sent = self._write(body + b"\x5a" * extra)
+            sent = self._write(body + b"\x5a" * extra if extra >= 0 else body[:extra])
             self._record(status, sent)
             return self._cut_connection()
 

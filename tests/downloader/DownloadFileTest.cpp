@@ -150,6 +150,26 @@ TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
     EXPECT_EQ(1500, requests[1].sent);
 }
 
+TEST_F(ResumeTest, ResumedAnswerWithoutLengthKeepsTheListedSizeForTheNextAttempt)
+{
+    std::string data = server->PublishRandom("f.bin", 1500, 29);
+    server->SetRules({"f.bin no-length -100", "f.bin normal"});
+    DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
+    job.dwSize = 1500;
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
+
+    EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
+
+    EXPECT_EQ(1500u, job.dwSize);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    std::vector<ServedRequest> requests = server->Requests("f.bin");
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(206, requests[0].status);
+    EXPECT_EQ(400, requests[0].sent);
+    EXPECT_EQ("bytes=1400-", requests[1].range);
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + ": truncated (1400/1500), will resume"));
+}
+
 TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
 {
     std::string data = server->PublishRandom("f.bin", 1500, 4);
@@ -484,9 +504,10 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 
 TEST_F(ProgressTest, BarsRiseAtMostEvery100msToTheFilesAndTheRunsShareAndTheSpeedKeepsItsForm)
 {
-    // The second of four jobs: the total bar runs from 25 to 50.
-    server->PublishRandom("slow.bin", 200 * 1024, 19);
-    server->SetRules({"slow.bin slow 2048 20"});
+    // The second of four jobs: the total bar runs from 25 to 50. A read returns a whole block
+    // of 64 KiB: each is 1% of the file, and comes 10 ms after the one before.
+    server->PublishRandom("slow.bin", 100 * DOWNLOAD_CHUNK_SIZE, 19);
+    server->SetRules({"slow.bin slow 65536 10"});
     for (int i = 0; i < 3; ++i)
         Queue("other" + std::to_string(i) + ".bin");
     DOWNLOAD_JOB& job = Queue("slow.bin");
