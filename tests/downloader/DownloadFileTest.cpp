@@ -505,9 +505,9 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
 TEST_F(ProgressTest, BarsRiseAtMostEvery100msToTheFilesAndTheRunsShareAndTheSpeedKeepsItsForm)
 {
     // The second of four jobs: the total bar runs from 25 to 50. A read returns a whole block
-    // of 64 KiB: each is 1% of the file, and comes 10 ms after the one before.
+    // of 64 KiB: each is 1% of the file, and comes 20 ms after the one before.
     server->PublishRandom("slow.bin", 100 * DOWNLOAD_CHUNK_SIZE, 19);
-    server->SetRules({"slow.bin slow 65536 10"});
+    server->SetRules({"slow.bin slow 65536 20"});
     for (int i = 0; i < 3; ++i)
         Queue("other" + std::to_string(i) + ".bin");
     DOWNLOAD_JOB& job = Queue("slow.bin");
