@@ -5,9 +5,11 @@
 #include "engine/Log.h"
 #include "engine/Md5.h"
 #include "engine/Pause.h"
+#include "engine/Signature.h"
 #include "launcher/TarnwickDlg.h"
 #include <shlobj.h>
 #include <cstring>
+#include <vector>
 
 BYTE g_downloadBuffer[DOWNLOAD_CHUNK_SIZE];
 
@@ -43,6 +45,80 @@ DWORD PartialSize(const char* partPath)
     return 0;
 }
 
+// A file listed with its size and digest is good with exactly that size, whatever a server
+// announces. The others (the list, its signature, the version file) are read whole by the
+// signature check or the window, and never larger than the largest list it accepts.
+BOOL HasListedSize(const DOWNLOAD_JOB* pJob)
+{
+    return pJob->szMd5[0] && pJob->dwSize;
+}
+
+DWORD LargestGoodFile(const DOWNLOAD_JOB* pJob)
+{
+    return HasListedSize(pJob) ? pJob->dwSize : kMaxSignedListBytes;
+}
+
+// What came for a file that cannot be good is deleted. A listed file is bad like one with the
+// wrong digest, and fetched again; any other file fails at once as one the server does not have:
+// an endless or oversized list would only come again.
+DownloadResult DiscardBadFile(const DOWNLOAD_JOB* pJob, const char* partPath)
+{
+    DeleteFileA(partPath);
+    return pJob->szMd5[0] ? DL_BAD_MD5 : DL_NOT_ON_SERVER;
+}
+
+// An answer that announces a length no good file can have is refused before its body.
+DownloadResult CheckAnnouncedLength(const DOWNLOAD_JOB* pJob, const char* partPath, ULONGLONG whole, DWORD limit)
+{
+    if (HasListedSize(pJob) ? whole == limit : whole <= limit)
+        return DL_OK;
+    if (HasListedSize(pJob))
+        PatchLog("%s: taille %u au lieu de %u, efface", pJob->szUrlPath,
+                 (unsigned)(whole > MAXDWORD ? MAXDWORD : whole), (unsigned)limit);
+    else
+        PatchLog("%s: plus de %u octets, efface", pJob->szUrlPath, (unsigned)limit);
+    return DiscardBadFile(pJob, partPath);
+}
+
+// The server has no file for the job: an optional job gets an empty one.
+DownloadResult NoFileOnServer(const DOWNLOAD_JOB* pJob, DWORD status)
+{
+    if (!pJob->bOptional)
+        return DL_NOT_ON_SERVER;
+    CFile empty;
+    if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite))
+        return DL_FILE_OPEN_FAILED;
+    empty.Close();
+    PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
+    return DL_OK;
+}
+
+// The URL the answer came from, after any redirect the platform followed; "" when unknown.
+std::string AnswerUrl(HINTERNET request)
+{
+    std::vector<char> url(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    DWORD size = (DWORD)url.size() - 1;
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, &url[0], &size)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return std::string();
+        url.assign(size + 1, '\0');
+        if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, &url[0], &size))
+            return std::string();
+    }
+    return std::string(&url[0]);
+}
+
+BOOL IsHttpsUrl(const std::string& url)
+{
+    return _strnicmp(url.c_str(), "https://", 8) == 0;
+}
+
+BOOL IsUrlOnHost(const std::string& url, const char* host)
+{
+    std::string prefix = std::string("https://") + host + "/";
+    return _strnicmp(url.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
 } // namespace
 
 void ClearReadOnly(const char* path)
@@ -69,6 +145,7 @@ void CUpdater::CloseHandles()
 BOOL CUpdater::Connect()
 {
     CloseHandles();
+    m_bConnectionMoved = FALSE;
     m_hSession = InternetOpenA(DOWNLOAD_USER_AGENT, INTERNET_OPEN_TYPE_PRECONFIG, NULL, NULL, 0);
     if (!m_hSession)
         return FALSE;
@@ -98,13 +175,15 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
 
     PatchLog("%s, %d(th), %dbytes, resume at %u", pJob->szUrlPath, m_nDone, (int)pJob->dwSize,
              (unsigned)offset);
+    // Taken before the answer can rewrite the expected size: the server chooses its lengths.
+    const DWORD limit = LargestGoodFile(pJob);
 
-    HttpAnswer answer = {NULL, 0, 0};
+    HttpAnswer answer = {NULL, 0, 0, std::string()};
     DownloadResult result = SendRequest(pJob, offset, answer);
-    if (result != DL_OK || !AcceptAnswer(pJob, partPath, answer, offset, result))
+    if (result != DL_OK || !AcceptAnswer(pJob, partPath, answer, limit, offset, result))
         return result;
     DWORD received = 0;
-    result = ReceiveBody(pJob, partPath, answer.request, offset, received);
+    result = ReceiveBody(pJob, partPath, answer.request, offset, limit, received);
     if (result != DL_OK)
         return result;
 
@@ -126,6 +205,8 @@ DownloadResult CUpdater::DownloadFile(DOWNLOAD_JOB* pJob)
 
 DownloadResult CUpdater::SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, HttpAnswer& answer)
 {
+    if (m_bConnectionMoved && !Connect())
+        return DL_CONNECT_FAILED;
     CString object;
     object.Format("/%s", pJob->szUrlPath);
     LPCSTR acceptTypes[] = {"*/*", NULL};
@@ -152,43 +233,47 @@ DownloadResult CUpdater::SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, Htt
     size = sizeof answer.status;
     if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size, NULL))
         return DL_NO_STATUS;
+    answer.url = AnswerUrl(request);
+    m_bConnectionMoved = !IsUrlOnHost(answer.url, m_strHost);
     return DL_OK;
 }
 
-BOOL CUpdater::AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD& offset,
-                            DownloadResult& result)
+BOOL CUpdater::AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD limit,
+                            DWORD& offset, DownloadResult& result)
 {
     const DWORD status = answer.status;
-    if (offset > 0 && status == HTTP_STATUS_PARTIAL_CONTENT) {
-        pJob->dwSize = offset + answer.length;
-        return TRUE;
+    // The platform follows redirects by itself, also to plain HTTP: such an answer is not taken.
+    if (!IsHttpsUrl(answer.url)) {
+        PatchLog("%s: %s hors HTTPS, refuse", pJob->szUrlPath, answer.url.c_str());
+        result = NoFileOnServer(pJob, status);
+        return FALSE;
     }
-    if (status == HTTP_STATUS_OK) {
-        offset = 0;
-        if (answer.length > 0)
-            pJob->dwSize = answer.length;
-        return TRUE;
-    }
-    if (pJob->bOptional) {
-        CFile empty;
-        if (!empty.Open(pJob->szLocalPath, CFile::modeCreate | CFile::modeWrite)) {
-            result = DL_FILE_OPEN_FAILED;
-            return FALSE;
+    const BOOL resumed = offset > 0 && status == HTTP_STATUS_PARTIAL_CONTENT;
+    if (!resumed && status != HTTP_STATUS_OK) {
+        if (!pJob->bOptional && offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
+            DeleteFileA(partPath);
+            result = DL_INCOMPLETE;
+        } else {
+            result = NoFileOnServer(pJob, status);
         }
-        empty.Close();
-        PatchLog("%s : HTTP %u, fichier vide", pJob->szUrlPath, (unsigned)status);
-        result = DL_OK;
-    } else if (offset > 0 && status == HTTP_RANGE_NOT_SATISFIABLE) {
-        DeleteFileA(partPath);
-        result = DL_INCOMPLETE;
-    } else {
-        result = DL_NOT_ON_SERVER;
+        return FALSE;
     }
-    return FALSE;
+
+    if (!resumed)
+        offset = 0;
+    if (answer.length > 0) {
+        result = CheckAnnouncedLength(pJob, partPath, (ULONGLONG)offset + answer.length, limit);
+        if (result != DL_OK)
+            return FALSE;
+    }
+    // A listed size stays: an answer that contradicts it was refused above.
+    if (!HasListedSize(pJob) && (resumed || answer.length > 0))
+        pJob->dwSize = offset + answer.length;
+    return TRUE;
 }
 
 DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, HINTERNET request, DWORD offset,
-                                     DWORD& position)
+                                     DWORD limit, DWORD& position)
 {
     ClearReadOnly(partPath);
     CFile part;
@@ -201,7 +286,7 @@ DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, H
     SetStatus(FrEn("Téléchargement...", "Downloading..."));
 
     position = offset;
-    TransferShown shown = {offset, GetTickCount(), -1, -1};
+    TransferShown shown = {offset, GetTickCount()};
     for (;;) {
         DWORD read = 0;
         if (StopRequested() || !InternetReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
@@ -211,6 +296,13 @@ DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, H
         }
         if (read == 0)
             break;
+        // No byte past the limit can give a good file: the ".part" never holds one.
+        if ((ULONGLONG)position + read > limit) {
+            part.Close();
+            CloseHandleOnce(m_hRequest);
+            PatchLog("%s: plus de %u octets, efface", pJob->szUrlPath, (unsigned)limit);
+            return DiscardBadFile(pJob, partPath);
+        }
         try {
             part.Write(g_downloadBuffer, read);
         } catch (CException* e) {
@@ -218,36 +310,40 @@ DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, H
             return DL_WRITE_FAILED;
         }
         position += read;
+        if (pJob->dwSize == 0)
+            pJob->dwSize = 1;
         ShowTransfer(pJob, position, shown);
     }
+    // The bars may not have been sent since the last blocks: they end on the file's true share.
+    if (position > offset)
+        ShowBars(pJob, position);
     CloseHandleOnce(m_hRequest);
     part.Close();
     return DL_OK;
 }
 
-void CUpdater::ShowTransfer(DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown)
+// Each label or bar update waits for the UI thread to repaint: sent for every block, they would
+// cost more than the blocks' own reads and writes.
+void CUpdater::ShowTransfer(const DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown)
 {
     DWORD now = GetTickCount();
-    if (now - shown.speedTime > SPEED_REFRESH_MS) {
-        double speed = (double)(position - shown.speedPosition) / (double)(now - shown.speedTime);
-        CString text;
-        text.Format("%4.1fKb/sec", speed);
-        ShowInWhite(m_pDlg->m_lblSpeed, text);
-        shown.speedTime = now;
-        shown.speedPosition = position;
-    }
+    if (now - shown.time <= SPEED_REFRESH_MS)
+        return;
+    double speed = (double)(position - shown.position) / (double)(now - shown.time);
+    CString text;
+    text.Format("%4.1fKb/sec", speed);
+    ShowInWhite(m_pDlg->m_lblSpeed, text);
+    ShowBars(pJob, position);
+    shown.time = now;
+    shown.position = position;
+}
 
-    if (pJob->dwSize == 0)
-        pJob->dwSize = 1;
-    // Each position is sent once: a message to the UI thread per block would cost more than
-    // the block's own read and write.
+void CUpdater::ShowBars(const DOWNLOAD_JOB* pJob, DWORD position)
+{
     const int jobCount = m_pContext ? (int)m_pContext->m_jobs.size() : 0;
     int fileShare = Clamp100(MulDiv((int)position, 100, (int)pJob->dwSize));
-    if (fileShare != shown.fileShare)
-        m_pDlg->m_progressFile.SetPos(shown.fileShare = fileShare);
-    int totalShare = Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100));
-    if (totalShare != shown.totalShare)
-        m_pDlg->m_progressTotal.SetPos(shown.totalShare = totalShare);
+    m_pDlg->m_progressFile.SetPos(fileShare);
+    m_pDlg->m_progressTotal.SetPos(Clamp100(MulDiv(m_nDone * 100 + fileShare, 100, jobCount * 100)));
 }
 
 DownloadResult CUpdater::ReplaceTarget(const DOWNLOAD_JOB* pJob, const char* partPath)

@@ -4,6 +4,7 @@
 #include "framework/framework.h"
 #include <wininet.h>
 #include <list>
+#include <string>
 #include "engine/UpdateContext.h"
 
 class CTarnwickDlg;
@@ -96,25 +97,26 @@ private:
     struct HttpAnswer {
         HINTERNET request;
         DWORD status;
-        DWORD length; // Content-Length; 0 when the answer has none
+        DWORD length;    // Content-Length; 0 when the answer has none
+        std::string url; // where the answer came from, after the redirects the platform followed
     };
 
-    // What the window last showed of the file being received.
+    // When the window's speed label and bars were last refreshed, and at which position.
     struct TransferShown {
-        DWORD speedPosition; // where the speed is measured from
-        DWORD speedTime;
-        int fileShare;       // bar positions, -1 before the first
-        int totalShare;
+        DWORD position;
+        DWORD time;
     };
 
     // The steps of DownloadFile. AcceptAnswer: TRUE when a body follows for the ".part" from
     // `offset` (0 when the server sends the whole file); FALSE when the attempt ends with `result`.
+    // `limit`: the most bytes a good file of the job can hold (the ".part" never grows past it).
     DownloadResult SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, HttpAnswer& answer);
-    BOOL AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD& offset,
-                      DownloadResult& result);
+    BOOL AcceptAnswer(DOWNLOAD_JOB* pJob, const char* partPath, const HttpAnswer& answer, DWORD limit,
+                      DWORD& offset, DownloadResult& result);
     DownloadResult ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, HINTERNET request, DWORD offset,
-                               DWORD& position);
-    void ShowTransfer(DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown);
+                               DWORD limit, DWORD& position);
+    void ShowTransfer(const DOWNLOAD_JOB* pJob, DWORD position, TransferShown& shown);
+    void ShowBars(const DOWNLOAD_JOB* pJob, DWORD position);
     DownloadResult ReplaceTarget(const DOWNLOAD_JOB* pJob, const char* partPath);
 
     // The worker's label texts are white.
@@ -123,4 +125,8 @@ private:
     // Set by the UI thread when the window goes away during a run; the worker then unwinds
     // without showing or posting anything.
     volatile LONG m_bStop;
+
+    // Some WinINet versions move the connection itself to the host a redirect led to: the next
+    // request then needs a new one.
+    BOOL m_bConnectionMoved = FALSE;
 };

@@ -15,16 +15,30 @@ files. The query string of a request is ignored when rules and files are looked 
     range-status CODE   CODE to a Range request, normal otherwise
     ignore-range        200 with the whole file, also to a Range request
     always-206          206 with the whole file, also without a Range request
-    no-length [EXTRA]   200 without Content-Length, then EXTRA more bytes (default 0), then closes
+    no-length [EXTRA]   normal without Content-Length, then EXTRA more bytes (default 0; fewer
+                        when negative), then closes
     short N             announces the full length, sends N bytes fewer, then closes
     cut OFFSET          announces the full length, stops once the file offset OFFSET is sent, closes
     wrong               the right length, but every byte inverted
     slow CHUNK MS       normal, in chunks of CHUNK bytes, pausing MS milliseconds before each
+    endless KIND [MAX]  200 with the file and then filler bytes without end, chunked (KIND
+                        "chunked"), ended by closing (KIND "close") or announcing a length of
+                        KIND bytes (a number), until the client goes away or MAX body bytes
+                        (default 1 GiB) are sent. The filler comes 64 KiB a millisecond: a
+                        client that gives up the body may first read what is waiting (Wine's
+                        WinINet does), and would never see its end at full speed
+    redirect CODE URL   answers CODE with "Location: URL"
 
 Every request is appended to <state>/requests.log, once answered, as one tab-separated line:
     path  range-header-or-"-"  status  body-bytes-sent
 and its path to <state>/arrivals.log as soon as it arrives, so that a reader can tell when every
-request it caused has been logged.
+request it caused has been logged. Before that, its head (request line and header lines as they
+came, then an empty line) goes to <state>/heads.log.
+
+Besides the main HTTPS address, --https adds HTTPS listeners with certificates of their own and
+--http plain HTTP listeners (port 80); all serve the same files and rules. Each connection to an
+HTTPS listener is written to <state>/tls.log as "address<TAB>accepted" or "address<TAB>refused
+<reason>" once its handshake has ended.
 """
 import argparse
 import errno
@@ -135,9 +149,39 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except ValueError:
             return None
 
+    def _endless(self, data, kind, limit):
+        headers = [("Content-Type", "application/octet-stream")]
+        if kind == "chunked":
+            headers.append(("Transfer-Encoding", "chunked"))
+        elif kind == "close":
+            headers.append(("Connection", "close"))
+        else:
+            headers.append(("Content-Length", kind))
+        self._send_head(200, headers)
+        filler = b"\x5a" * 65536
+        sent, piece = 0, data or filler
+        while sent < limit:
+            piece = piece[:limit - sent]
+            framed = b"%x\r\n%s\r\n" % (len(piece), piece) if kind == "chunked" else piece
+            if not self._write(framed):
+                break
+            sent += len(piece)
+            piece = filler
+            time.sleep(0.001)
+        self._record(200, sent)
+        self._cut_connection()
+
+    def _redirect(self, code, location):
+        body = b"moved\n"
+        self._send_head(code, [("Location", location), ("Content-Length", str(len(body)))])
+        self._record(code, self._write(body))
+
     def do_GET(self):
         self.url_path = urllib.parse.urlsplit(self.path).path
+        head = [self.requestline] + ["%s: %s" % item for item in self.headers.items()]
         with LOCK:
+            with open(self.server.heads_path, "a", encoding="utf-8") as f:
+                f.write("\n".join(head) + "\n\n")
             with open(self.server.arrivals_path, "a", encoding="utf-8") as f:
                 f.write(self.url_path + "\n")
         rule = self.server.rules.next_for(self.url_path)
@@ -145,6 +189,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
         if mode == "status":
             return self._simple(int(args[0]))
+        if mode == "redirect":
+            return self._redirect(int(args[0]), args[1])
         local = os.path.join(self.server.root, self.url_path.lstrip("/"))
         try:
             with open(local, "rb") as f:
@@ -152,11 +198,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             return self._simple(404)
 
+        if mode == "endless":
+            return self._endless(data, args[0], int(args[1]) if len(args) > 1 else 1 << 30)
+
         size = len(data)
         start = self._requested_start(size)
         if mode == "range-status" and start is not None:
             return self._simple(int(args[0]))
-        if mode in ("ignore-range", "no-length"):
+        if mode == "ignore-range":
             start = None
         if mode == "always-206" and start is None:
             start = 0
@@ -174,7 +223,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             extra = int(args[0]) if args else 0
             headers.append(("Connection", "close"))
             self._send_head(status, headers)
-            sent = self._write(body + b"\x5a" * extra)
+            sent = self._write(body + b"\x5a" * extra if extra >= 0 else body[:extra])
             self._record(status, sent)
             return self._cut_connection()
 
@@ -206,6 +255,54 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    tls = None  # the TLS context of an HTTPS listener; None for plain HTTP
+
+    def finish_request(self, request, client_address):
+        # The handshake runs on the connection's own thread, so that a client that stalls or
+        # refuses it holds up no other connection.
+        if self.tls is None:
+            return super().finish_request(request, client_address)
+        try:
+            secured = self.tls.wrap_socket(request, server_side=True)
+        except OSError as error:
+            return self._note_tls("refused %s" % (getattr(error, "reason", None) or error))
+        self._note_tls("accepted")
+        try:
+            super().finish_request(secured, client_address)
+        finally:
+            self.shutdown_request(secured)
+
+    def _note_tls(self, outcome):
+        with LOCK:
+            with open(self.tls_log_path, "a", encoding="utf-8") as f:
+                f.write("%s\t%s\n" % (self.server_address[0], outcome))
+
+
+def tls_context(cert, key):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def listen(host, port, tls, options):
+    # Another test run on this machine may still hold the address for a while.
+    deadline = time.monotonic() + options.bind_wait
+    while True:
+        try:
+            server = Server((host, port), Handler)
+            break
+        except OSError as error:
+            if error.errno != errno.EADDRINUSE or time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
+    server.tls = tls
+    server.root = options.root
+    server.rules = options.rules
+    server.log_path = os.path.join(options.state, "requests.log")
+    server.arrivals_path = os.path.join(options.state, "arrivals.log")
+    server.heads_path = os.path.join(options.state, "heads.log")
+    server.tls_log_path = os.path.join(options.state, "tls.log")
+    return server
 
 
 def main():
@@ -214,6 +311,10 @@ def main():
     parser.add_argument("--port", type=int, default=443)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
+    parser.add_argument("--https", nargs=3, action="append", default=[], metavar=("HOST", "CERT", "KEY"),
+                        help="another HTTPS listener on --port with its own certificate")
+    parser.add_argument("--http", action="append", default=[], metavar="HOST",
+                        help="a plain HTTP listener on port 80")
     parser.add_argument("--root", required=True, help="folder whose files are served")
     parser.add_argument("--state", required=True, help="folder of rules/ and requests.log")
     parser.add_argument("--pidfile")
@@ -222,33 +323,33 @@ def main():
 
     os.makedirs(options.root, exist_ok=True)
     os.makedirs(os.path.join(options.state, "rules"), exist_ok=True)
+    options.rules = Rules(os.path.join(options.state, "rules"))
 
-    # Another test run on this machine may still hold the address for a while.
-    deadline = time.monotonic() + options.bind_wait
-    while True:
-        try:
-            server = Server((options.host, options.port), Handler)
-            break
-        except OSError as error:
-            if error.errno != errno.EADDRINUSE or time.monotonic() > deadline:
-                raise
-            time.sleep(0.5)
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(options.cert, options.key)
-    server.socket = context.wrap_socket(server.socket, server_side=True)
-    server.root = options.root
-    server.rules = Rules(os.path.join(options.state, "rules"))
-    server.log_path = os.path.join(options.state, "requests.log")
-    server.arrivals_path = os.path.join(options.state, "arrivals.log")
+    servers = [listen(options.host, options.port, tls_context(options.cert, options.key), options)]
+    for host, cert, key in options.https:
+        servers.append(listen(host, options.port, tls_context(cert, key), options))
+    for host in options.http:
+        servers.append(listen(host, 80, None, options))
 
     if options.pidfile:
         with open(options.pidfile, "w") as f:
             f.write("%d\n" % os.getpid())
-    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
+    stoppers = []
+
+    def stop(*_):
+        for server in servers:
+            stoppers.append(threading.Thread(target=server.shutdown))
+            stoppers[-1].start()
+    signal.signal(signal.SIGTERM, stop)
+    for server in servers[1:]:
+        threading.Thread(target=server.serve_forever, args=(0.1,), daemon=True).start()
     try:
-        server.serve_forever()
+        servers[0].serve_forever(0.1)
     finally:
-        server.server_close()
+        for stopper in stoppers:
+            stopper.join()
+        for server in servers:
+            server.server_close()
         if options.pidfile:
             try:
                 os.remove(options.pidfile)

@@ -1,6 +1,9 @@
-// One download attempt against the fault server: resumption, status and length handling, digest,
-// replacement of the target, folders, and what the window shows while a body arrives.
+// One download attempt against the fault server: the request as the server sees it, resumption,
+// status and length handling, digest, replacement of the target, folders, and what the window shows
+// while a body arrives.
 #include "DownloaderFixture.h"
+#include "DownloadProbes.h"
+#include <cmath>
 #include <regex>
 
 namespace {
@@ -41,6 +44,52 @@ std::string OwnExecutable()
 }
 
 } // namespace
+
+typedef DownloaderTest RequestTest;
+
+TEST_F(RequestTest, GetOverHttp11OfTheJobsPathAndQueryAsGivenWithoutCaching)
+{
+    // The fault server looks its files up by the path as it came, escapes and all.
+    const std::string name = "a%20b%C3%A9%2B.bin";
+    std::string data = server->PublishRandom(name, 700, 27);
+    DOWNLOAD_JOB& job = Queue(name);
+    std::string url = server->Url(name) + "?t=1700000000123456";
+    lstrcpynA(job.szUrlPath, url.c_str(), sizeof job.szUrlPath);
+
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
+
+    EXPECT_TRUE(ReadWholeFile(Local(name)) == data);
+    std::vector<std::vector<std::string>> heads = RequestHeads(server->Url(name));
+    ASSERT_EQ(1u, heads.size());
+    const std::vector<std::string>& head = heads[0];
+    EXPECT_EQ("GET /" + url + " HTTP/1.1", head[0]);
+    EXPECT_EQ(std::vector<std::string>{"VelmoraWorld"}, HeaderValues(head, "User-Agent"));
+    EXPECT_EQ(std::vector<std::string>{"*/*"}, HeaderValues(head, "Accept"));
+    EXPECT_EQ(std::vector<std::string>{"127.0.0.2"}, HeaderValues(head, "Host"));
+    EXPECT_EQ(std::vector<std::string>{"no-cache"}, HeaderValues(head, "Pragma"));
+    EXPECT_TRUE(HeaderValues(head, "Range").empty());
+}
+
+TEST_F(RequestTest, RangeHeaderOnlyWhenAJobWithMd5Resumes)
+{
+    std::string data = server->PublishRandom("resumed.bin", 1500, 28);
+    server->Publish("fresh.bin", data);
+    DOWNLOAD_JOB& resumed = Queue("resumed.bin", Md5Of(data));
+    DOWNLOAD_JOB& fresh = Queue("fresh.bin");
+    ASSERT_TRUE(WriteWholeFile(Part("resumed.bin"), data.substr(0, 1000)));
+    ASSERT_TRUE(WriteWholeFile(Part("fresh.bin"), data.substr(0, 1000)));
+
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&resumed));
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&fresh));
+
+    std::vector<std::vector<std::string>> heads = RequestHeads(server->Url("resumed.bin"));
+    ASSERT_EQ(1u, heads.size());
+    EXPECT_EQ(std::vector<std::string>{"bytes=1000-"}, HeaderValues(heads[0], "Range"));
+    EXPECT_EQ(std::vector<std::string>{"no-cache"}, HeaderValues(heads[0], "Pragma"));
+    heads = RequestHeads(server->Url("fresh.bin"));
+    ASSERT_EQ(1u, heads.size());
+    EXPECT_TRUE(HeaderValues(heads[0], "Range").empty());
+}
 
 typedef DownloaderTest ResumeTest;
 
@@ -99,6 +148,26 @@ TEST_F(ResumeTest, Answer416DeletesThePartAndTheNextAttemptFetchesTheWholeFile)
     EXPECT_EQ("-", requests[1].range);
     EXPECT_EQ(200, requests[1].status);
     EXPECT_EQ(1500, requests[1].sent);
+}
+
+TEST_F(ResumeTest, ResumedAnswerWithoutLengthKeepsTheListedSizeForTheNextAttempt)
+{
+    std::string data = server->PublishRandom("f.bin", 1500, 29);
+    server->SetRules({"f.bin no-length -100", "f.bin normal"});
+    DOWNLOAD_JOB& job = Queue("f.bin", Md5Of(data));
+    job.dwSize = 1500;
+    ASSERT_TRUE(WriteWholeFile(Part("f.bin"), data.substr(0, 1000)));
+
+    EXPECT_EQ(DL_OK, updater().DownloadWithRetry(&job));
+
+    EXPECT_EQ(1500u, job.dwSize);
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    std::vector<ServedRequest> requests = server->Requests("f.bin");
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(206, requests[0].status);
+    EXPECT_EQ(400, requests[0].sent);
+    EXPECT_EQ("bytes=1400-", requests[1].range);
+    EXPECT_NE(std::string::npos, LogText(folder.Path()).find(server->Url("f.bin") + ": truncated (1400/1500), will resume"));
 }
 
 TEST_F(ResumeTest, JobWithoutMd5NeverResumes)
@@ -431,4 +500,45 @@ TEST_F(ProgressTest, SpeedIsShownOnlyAfterMoreThan100msAndBarsEndAt100)
     EXPECT_EQ(100, dlg.m_progressFile.SendMessage(PBM_GETPOS));
     EXPECT_EQ(100, dlg.m_progressTotal.SendMessage(PBM_GETPOS));
     EXPECT_EQ("Downloading...", TextOf(dlg.m_lblStatus.m_hWnd));
+}
+
+TEST_F(ProgressTest, BarsRiseAtMostEvery100msToTheFilesAndTheRunsShareAndTheSpeedKeepsItsForm)
+{
+    // The second of four jobs: the total bar runs from 25 to 50. A read returns a whole block
+    // of 64 KiB: each is 1% of the file, and comes 20 ms after the one before.
+    server->PublishRandom("slow.bin", 100 * DOWNLOAD_CHUNK_SIZE, 19);
+    server->SetRules({"slow.bin slow 65536 20"});
+    for (int i = 0; i < 3; ++i)
+        Queue("other" + std::to_string(i) + ".bin");
+    DOWNLOAD_JOB& job = Queue("slow.bin");
+    updater().m_nDone = 1;
+    ProgressRecorder shown(dlg.m_progressFile.m_hWnd, dlg.m_progressTotal.m_hWnd, dlg.m_lblSpeed.m_hWnd);
+
+    DWORD start = GetTickCount();
+    EXPECT_EQ(DL_OK, updater().DownloadFile(&job));
+    DWORD elapsed = GetTickCount() - start;
+
+    std::vector<int> files = shown.FilePositions();
+    std::vector<int> totals = shown.TotalPositions();
+    ASSERT_EQ(files.size(), totals.size());
+    ASSERT_GE(files.size(), 3u);
+    // Sent more than 100 ms apart while the body came, then once more at its end.
+    EXPECT_LE(files.size(), elapsed / SPEED_REFRESH_MS + 1) << elapsed << " ms";
+    EXPECT_EQ(100, files.back());
+    EXPECT_EQ(50, totals.back());
+    EXPECT_LT(files.front(), 100);
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_GE(files[i], 0);
+        EXPECT_LE(files[i], 100);
+        if (i > 0) {
+            EXPECT_GE(files[i], files[i - 1]) << "position " << i;
+        }
+        EXPECT_EQ((int)std::floor((100 + files[i]) / 4.0 + 0.5), totals[i]) << "position " << i;
+    }
+    std::vector<std::string> speeds = shown.SpeedTexts();
+    ASSERT_GE(speeds.size(), 2u);
+    for (const std::string& speed : speeds) {
+        EXPECT_TRUE(std::regex_match(speed, std::regex(" *[0-9]+\\.[0-9]Kb/sec"))) << speed;
+        EXPECT_GT(atof(speed.c_str()), 0.0) << speed;
+    }
 }
