@@ -20,6 +20,7 @@ files. The query string of a request is ignored when rules and files are looked 
     cut OFFSET          announces the full length, stops once the file offset OFFSET is sent, closes
     wrong               the right length, but every byte inverted
     slow CHUNK MS       normal, in chunks of CHUNK bytes, pausing MS milliseconds before each
+    redirect CODE LOCATION  answers CODE with the header "Location: LOCATION" and a short body
 
 Every request is appended to <state>/requests.log, once answered, as one tab-separated line:
     path  range-header-or-"-"  status  body-bytes-sent
@@ -121,9 +122,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
-    def _simple(self, status):
+    def _simple(self, status, extra_headers=()):
         body = ("%d\n" % status).encode()
-        self._send_head(status, [("Content-Length", str(len(body))), ("Content-Type", "text/plain")])
+        headers = [("Content-Length", str(len(body))), ("Content-Type", "text/plain")]
+        self._send_head(status, headers + list(extra_headers))
         self._record(status, self._write(body))
 
     def _requested_start(self, size):
@@ -145,6 +147,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
         if mode == "status":
             return self._simple(int(args[0]))
+        if mode == "redirect":
+            return self._simple(int(args[0]), [("Location", args[1])])
         local = os.path.join(self.server.root, self.url_path.lstrip("/"))
         try:
             with open(local, "rb") as f:
