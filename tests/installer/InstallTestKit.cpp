@@ -16,6 +16,26 @@ void PublishVersionFile(const std::string& content) {
     ASSERT_TRUE(testsupport::WriteWholeFile(testsupport::WwwDir() + "\\files\\pc\\Vers.txt", content));
 }
 
+FaultServerRules::FaultServerRules()
+    : m_file(testsupport::FaultServerDir() + "\\rules\\" + testsupport::ProgramName() + ".rules") {
+    DeleteFileA(m_file.c_str());
+}
+
+FaultServerRules::~FaultServerRules() { DeleteFileA(m_file.c_str()); }
+
+void FaultServerRules::Set(const std::string& rules) {
+    // Renamed into place, so that the server never reads half a file.
+    std::string next = m_file + ".new";
+    ASSERT_TRUE(testsupport::WriteWholeFile(next, rules));
+    ASSERT_TRUE(MoveFileExA(next.c_str(), m_file.c_str(), MOVEFILE_REPLACE_EXISTING));
+}
+
+void FaultServerRules::Publish(const std::string& urlPath, const std::string& content) {
+    ASSERT_TRUE(testsupport::WriteWholeFile(testsupport::JoinPath(testsupport::FaultServerDir() + "\\www",
+                                                                  urlPath.substr(1)),
+                                            content));
+}
+
 ShortcutInfo ReadShortcut(const std::string& linkPath) {
     ShortcutInfo info;
     HRESULT init = CoInitialize(NULL);

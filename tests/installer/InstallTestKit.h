@@ -11,6 +11,25 @@ const char* Txt(const char* french, const char* english);
 // Publishes files/pc/Vers.txt on the test web server (https://localhost/).
 void PublishVersionFile(const std::string& content);
 
+// The fault server (tools/faultserver.py) on https://127.0.0.2/, with a rules file of this program's
+// own, removed when the object goes.
+class FaultServerRules {
+public:
+    static const char* Host() { return "127.0.0.2"; }
+    FaultServerRules();
+    ~FaultServerRules();
+    FaultServerRules(const FaultServerRules&) = delete;
+    FaultServerRules& operator=(const FaultServerRules&) = delete;
+
+    // Replaces the rules: lines "<url path> <mode> [arguments]".
+    void Set(const std::string& rules);
+    // Serves the content at the URL path ("/t/..." keeps clear of the other tests' files).
+    void Publish(const std::string& urlPath, const std::string& content);
+
+private:
+    std::string m_file;
+};
+
 struct ShortcutInfo {
     bool loaded = false;
     std::string target;
