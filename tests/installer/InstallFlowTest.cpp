@@ -11,6 +11,7 @@
 #include "installer/Installer.h"
 #include "res/resource.h"
 #include "tests/installer/DialogDriver.h"
+#include "tests/installer/ImportHook.h"
 #include "tests/installer/InstallTestKit.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PatchLog.h"
@@ -27,6 +28,35 @@ using testsupport::ScratchDir;
 namespace {
 
 const DWORD kProcessWaitMs = 60000;
+
+// What this process's starts of other programs found, while a StartWatch lives.
+struct StartWatch {
+    static std::string s_mutexName;
+    static std::vector<bool> s_mutexAtStart; // whether the mutex still existed, one entry per start
+    static void* s_original;
+
+    explicit StartWatch(const std::string& mutexName)
+        : m_hook("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(&Watched)) {
+        s_mutexName = mutexName;
+        s_mutexAtStart.clear();
+        s_original = m_hook.Original();
+        EXPECT_NE(s_original, nullptr) << "this program does not import CreateProcessA";
+    }
+
+    static BOOL WINAPI Watched(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                               LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                               LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process) {
+        s_mutexAtStart.push_back(MutexExists(s_mutexName));
+        return reinterpret_cast<decltype(&CreateProcessA)>(s_original)(
+            application, commandLine, processAttributes, threadAttributes, inherit, flags, environment, folder, startup,
+            process);
+    }
+
+    ImportHook m_hook;
+};
+std::string StartWatch::s_mutexName;
+std::vector<bool> StartWatch::s_mutexAtStart;
+void* StartWatch::s_original = nullptr;
 
 std::string WithSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -169,11 +199,15 @@ TEST_F(InstallFlow, TheHandOverClosesTheMutexBeforeStartingTheInstalledCopy) {
     HANDLE original = mutex;
 
     InstallResult result = INSTALL_CONTINUE;
-    DriveInstallDialog([&] { result = RunInstaller(downloaded.c_str(), &mutex); },
-                       [&](HWND dialog) {
-                           SetItemText(dialog, IDC_INSTALL_FOLDER, chosen);
-                           EXPECT_EQ(PressOkAndReadWarning(dialog), "");
-                       });
+    {
+        StartWatch starts(m_mutexName);
+        DriveInstallDialog([&] { result = RunInstaller(downloaded.c_str(), &mutex); },
+                           [&](HWND dialog) {
+                               SetItemText(dialog, IDC_INSTALL_FOLDER, chosen);
+                               EXPECT_EQ(PressOkAndReadWarning(dialog), "");
+                           });
+        EXPECT_EQ(StartWatch::s_mutexAtStart, std::vector<bool>{false}) << "one start, with the mutex gone";
+    }
     EXPECT_EQ(result, INSTALL_EXIT);
     EXPECT_EQ(mutex, (HANDLE)NULL);
     DWORD flags = 0;
