@@ -56,6 +56,27 @@ TEST_F(ImageButtonBehaviour, HeldLeftButtonDoesNotLightButKeepsLit) {
     Settle();
 }
 
+TEST_F(ImageButtonBehaviour, LeavingWhilePressedEndsHover) {
+    TestButton& b = Button(1);
+    MovePointer(CentreOnScreen(b.GetSafeHwnd()));
+    ASSERT_TRUE(Pump([&] { return b.m_bHover != FALSE; }));
+    PressLeft();
+    ASSERT_TRUE(Pump([&] { return ::GetCapture() == b.GetSafeHwnd(); })) << "the press did not reach the button";
+
+    // The move that the pressed button gets once the pointer is above it, on the bare picture. Given
+    // straight, because Wine also ends the hover a moment later by a mouse-leave message.
+    b.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, -30));
+    EXPECT_FALSE(b.m_bHover) << "the pressed button stays lit without the pointer";
+
+    RECT rc;
+    b.GetWindowRect(&rc);
+    MovePointer(POINT{(rc.left + rc.right) / 2, rc.top - 30});
+    Settle();
+    ReleaseLeft();
+    Settle();
+    EXPECT_EQ(m_dlg->m_nClicks[1], 0) << "released outside: no click";
+}
+
 TEST_F(ImageButtonBehaviour, FocusLossEndsHoverUntilTheNextMove) {
     TestButton& b = Button(1);
     b.SetFocus();
@@ -113,6 +134,14 @@ TEST_F(ImageButtonBehaviour, DisablingMovesTheFocusOnAndEndsHover) {
     third.EnableWindow(FALSE);
     EXPECT_EQ(::GetFocus(), Button(3).GetSafeHwnd());
     EXPECT_FALSE(third.m_bHover);
+
+    // Lit without the focus. The system's WM_CANCELMODE ahead of WM_ENABLE ends the hover by itself,
+    // so the enable message must end it alone too.
+    MovePointer(CentreOnScreen(second.GetSafeHwnd()));
+    ASSERT_TRUE(Pump([&] { return second.m_bHover != FALSE; }));
+    ASSERT_NE(::GetFocus(), second.GetSafeHwnd());
+    second.SendMessage(WM_ENABLE, FALSE);
+    EXPECT_FALSE(second.m_bHover) << "disabling left the button lit";
 }
 
 TEST_F(ImageButtonBehaviour, DisablingTheOnlyControlGivesTheFocusToTheParent) {

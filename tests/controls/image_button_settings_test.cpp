@@ -1,5 +1,6 @@
 // CImageButton: construction, setters with their results, no-change and repaint rules, the mask.
 #include "WindowFixture.h"
+#include "tests/support/GdiObjects.h"
 
 namespace {
 
@@ -202,6 +203,13 @@ TEST_F(ImageButtonSetters, LoadBitmapPairFromResources) {
     EXPECT_EQ(b.LoadBitmapPair(999, RGB(255, 0, 255), IDB_TEST_FACE, RGB(255, 0, 255)), (DWORD)BUTTON_OK);
     ExpectNoImages(b);
     EXPECT_TRUE(HasUpdate(b));
+
+    // The normal face, loaded but not taken, is freed: repeated loads hold no more GDI objects.
+    const DWORD before = GdiObjectCount();
+    ASSERT_NE(before, 0u);
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(b.LoadBitmapPair(999, RGB(255, 0, 255), IDB_TEST_FACE, RGB(255, 0, 255)), (DWORD)BUTTON_OK);
+    EXPECT_EQ(GdiObjectCount(), before);
 }
 
 TEST_F(ImageButtonSetters, SetBitmapPairRefusesWhatIsNoBitmap) {

@@ -75,6 +75,24 @@ TEST_F(LabelTest, SetBoldReplacesTheFontWithoutLeaking) {
     EXPECT_EQ(GetObjectType(label.m_fontText.GetSafeHandle()), (DWORD)OBJ_FONT);
 }
 
+// What the label shows right after SetBold is the bold label: the same as a full repaint gives.
+TEST_F(LabelTest, SetBoldShowsTheNewWeightAtOnce) {
+    TestLabel& label = m_dlg->m_lblSpeed;
+    Flush(label);
+    const Pixels normal = CaptureClient(label.GetSafeHwnd());
+
+    label.SetBold(TRUE);
+    EXPECT_FALSE(HasUpdate(label)) << "SetBold repaints at once";
+    Settle();
+    const Pixels shown = CaptureClient(label.GetSafeHwnd());
+    label.InvalidateRect(NULL);
+    label.UpdateWindow();
+    Settle();
+    const Pixels repainted = CaptureClient(label.GetSafeHwnd());
+    EXPECT_TRUE(shown.data != normal.data) << "the label still shows its normal weight";
+    EXPECT_TRUE(shown.data == repainted.data) << "the label shows the bold font only after a later repaint";
+}
+
 // Once drawn, the control holds the label's font; a hidden label gets no repaint that would hand
 // it the new one, so replacing the font must do it.
 TEST_F(LabelTest, ControlNeverKeepsAReplacedFont) {

@@ -82,6 +82,25 @@ TEST(FileMd5, FileHeldWithoutReadSharingGivesFalseAndEmptyText)
     EXPECT_TRUE(second.valid());
 }
 
+// A handle that may delete the file (delete access, as DeleteFile opens it) does not stop the
+// digest, and the digest's own handle does not stop the deletion.
+TEST(FileMd5, FileOpenForDeletionIsHashedAndThenGoes)
+{
+    CurrentFolder folder;
+    ASSERT_TRUE(WriteWholeFile("doomed.bin", "content"));
+    {
+        HeldFile deleter(CreateFileA("doomed.bin", GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(deleter.valid());
+        char md5[33];
+        EXPECT_TRUE(ComputeFileMd5("doomed.bin", md5));
+        EXPECT_STREQ(md5, "9a0364b9e99bb480dd25e1f0284c8555");
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        EXPECT_TRUE(SetFileInformationByHandle(deleter.get(), FileDispositionInfo, &disposition, sizeof disposition));
+    }
+    EXPECT_EQ(GetFileAttributesA("doomed.bin"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(FileMd5, TwoThreadsAtOnceGetTheirOwnResults)
 {
     CurrentFolder folder;

@@ -1,6 +1,7 @@
 #include "tests/installer/DialogDriver.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <thread>
 
 #include "res/resource.h"
@@ -11,21 +12,18 @@ namespace installtest {
 
 namespace {
 
-bool IsInstallDialog(HWND window)
-{
+bool IsInstallDialog(HWND window) {
     return IsDialogWith(window, IDC_INSTALL_FOLDER) && TextOf(window) == "Velmora World";
 }
 
-bool IsActive(HWND dialog)
-{
+bool IsActive(HWND dialog) {
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
     return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &gui) && gui.hwndActive == dialog;
 }
 
 // The message boxes of the process and their owners, for a failure's message.
-std::string BoxesOf(DWORD pid, HWND dialog)
-{
+std::string BoxesOf(DWORD pid, HWND dialog) {
     std::string list;
     FindTopWindow([&](HWND w) {
         if (ProcessOf(w) == pid && IsMessageBox(w)) {
@@ -42,24 +40,20 @@ std::string BoxesOf(DWORD pid, HWND dialog)
 
 } // namespace
 
-HWND WaitForInstallDialog(DWORD pid, DWORD timeoutMs, const std::atomic<bool>* stop)
-{
+HWND WaitForInstallDialog(DWORD pid, DWORD timeoutMs, const std::atomic<bool>* stop) {
     return WaitForTopWindow([pid](HWND w) { return ProcessOf(w) == pid && IsInstallDialog(w); }, timeoutMs, stop);
 }
 
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs)
-{
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
     return WaitForTopWindow([owner](HWND w) { return IsOwnedBy(w, owner) && IsDialogWith(w) && !IsMessageBox(w); },
                             timeoutMs);
 }
 
-void SetItemText(HWND dialog, int id, const std::string& text)
-{
+void SetItemText(HWND dialog, int id, const std::string& text) {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str());
 }
 
-void TypeInto(HWND dialog, int id, const std::string& text)
-{
+void TypeInto(HWND dialog, int id, const std::string& text) {
     HWND edit = GetDlgItem(dialog, id);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
@@ -67,13 +61,11 @@ void TypeInto(HWND dialog, int id, const std::string& text)
         SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 1);
 }
 
-void Press(HWND dialog, int id)
-{
+void Press(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
-std::string PressOkAndReadWarning(HWND dialog)
-{
+std::string PressOkAndReadWarning(HWND dialog) {
     // A click activates the dialog, and its warning's owner is the active window: under Wine the
     // activation comes a moment after the request.
     SetForegroundWindow(dialog);
@@ -98,8 +90,7 @@ std::string PressOkAndReadWarning(HWND dialog)
     return text;
 }
 
-bool DriveInstallDialog(const std::function<void()>& body, const std::function<void(HWND)>& drive)
-{
+bool DriveInstallDialog(const std::function<void()>& body, const std::function<void(HWND)>& drive) {
     std::atomic<bool> bodyDone(false);
     std::atomic<bool> appeared(false);
     std::thread driver([&] {

@@ -150,12 +150,8 @@ protected:
     void OnOK() override {
         m_other = std::thread([] { MessageBoxA(NULL, "Another step", "Another window", MB_OK); });
         const DWORD self = GetCurrentProcessId();
-        EXPECT_TRUE(testsupport::WaitFor(
-            [self] {
-                return testsupport::FindTopWindow([self](HWND w) {
-                    return testsupport::ProcessOf(w) == self && testsupport::IsMessageBox(w);
-                }) != NULL;
-            },
+        EXPECT_TRUE(testsupport::WaitForTopWindow(
+            [self](HWND w) { return testsupport::ProcessOf(w) == self && testsupport::IsMessageBox(w); },
             kWindowWaitMs));
         CInstallDlg::OnOK();
     }

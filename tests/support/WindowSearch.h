@@ -1,5 +1,5 @@
 // Finding the windows and message boxes of the programs under test, across threads and processes,
-// by what identifies them (process, owner, class, child controls, text), and waiting for conditions.
+// by what identifies them: process, owner, class, child controls and text.
 #pragma once
 #include <windows.h>
 #include <atomic>

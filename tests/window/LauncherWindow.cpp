@@ -1,5 +1,8 @@
 #include "LauncherWindow.h"
 
+#include <cstdlib>
+#include <string>
+
 const ControlPlace kPlaces[10] = {
     {IDC_PLAY, {25, 462, 125, 488}},      {IDC_SIGNUP, {135, 462, 235, 488}},
     {IDC_WEBSITE, {245, 462, 345, 488}},  {IDC_QUIT, {355, 462, 455, 488}},
@@ -7,6 +10,14 @@ const ControlPlace kPlaces[10] = {
     {IDC_COUNT, {355, 496, 455, 514}},    {IDC_PROGRESS_FILE, {25, 518, 455, 530}},
     {IDC_PROGRESS_TOTAL, {25, 536, 455, 548}}, {IDC_VERSION, {25, 560, 455, 580}},
 };
+
+CGameHostElsewhere::CGameHostElsewhere() {
+    _putenv((std::string("VELMORA_TEST_GAME_HOST=") + kHost).c_str());
+}
+
+CGameHostElsewhere::~CGameHostElsewhere() {
+    _putenv("VELMORA_TEST_GAME_HOST=");
+}
 
 namespace {
 

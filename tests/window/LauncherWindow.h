@@ -31,6 +31,17 @@ struct ControlPlace {
 };
 extern const ControlPlace kPlaces[10];
 
+// While it lives, the game's web server is another host than the portal (the test build lets the
+// environment name it), so that the window's pages cannot take one host for the other.
+class CGameHostElsewhere {
+public:
+    static constexpr const char* kHost = "game.velmora.test";
+    CGameHostElsewhere();
+    ~CGameHostElsewhere();
+    CGameHostElsewhere(const CGameHostElsewhere&) = delete;
+    CGameHostElsewhere& operator=(const CGameHostElsewhere&) = delete;
+};
+
 // A full-screen window of one colour behind the tested window: what shows through its cut corners.
 class CBackdrop {
 public:

@@ -1,16 +1,22 @@
 // The main window under real input: dragged from any point of its picture or from a label but not
-// from a button, and its modal run ended by Escape or by QUIT.
+// from a button, its web-page buttons, and its modal run ended by Escape or by QUIT.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "BuildSettings.h"
 #include "LauncherWindow.h"
 #include "tests/support/Input.h"
+#include "tests/support/PatchLog.h"
 #include "tests/support/Pump.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
 #include "tests/support/WaitRecorder.h"
 
@@ -90,6 +96,74 @@ TEST_F(DragTest, PressingAButtonDoesNotMoveTheWindow) {
     // QUIT is harmless here: the quit message does not end a modeless window.
     EXPECT_FALSE(DragAndSee(POINT{405, 475}, 40, 30));
     EXPECT_FALSE(m_dlg->m_bQuit) << "released outside the button: no click";
+}
+
+// While it lives, https addresses open in url_recorder (beside this program), which writes them to a
+// file: nothing real opens on the test machine, and the test sees what the shell was given.
+class RecordedBrowser {
+public:
+    explicit RecordedBrowser(const std::string& file) : m_file(file), m_had(false) {
+        char old[1024] = "";
+        LONG size = sizeof old;
+        m_had = RegQueryValueA(HKEY_CLASSES_ROOT, kCommandKey, old, &size) == ERROR_SUCCESS;
+        m_old = old;
+        char exe[MAX_PATH] = "";
+        GetModuleFileNameA(NULL, exe, MAX_PATH);
+        *strrchr(exe, '\\') = '\0';
+        Set("\"" + std::string(exe) + "\\url_recorder.exe\" \"" + file + "\" \"%1\"");
+    }
+    ~RecordedBrowser() {
+        if (m_had)
+            Set(m_old);
+        else
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, kCommandKey);
+    }
+    RecordedBrowser(const RecordedBrowser&) = delete;
+    RecordedBrowser& operator=(const RecordedBrowser&) = delete;
+
+    std::vector<std::string> Opened() const {
+        std::vector<std::string> lines;
+        std::istringstream text(ReadIfReadable(m_file));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+private:
+    static constexpr const char* kCommandKey = "https\\shell\\open\\command";
+    static void Set(const std::string& command) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CLASSES_ROOT, kCommandKey, REG_SZ, command.c_str(),
+                                              (DWORD)command.size()));
+    }
+    std::string m_file;
+    bool m_had;
+    std::string m_old;
+};
+
+class WebPageButtonsTest : public DragTest {
+protected:
+    WebPageButtonsTest() : m_browser(m_folder.Path("opened.txt")) {}
+
+    // Presses the button and waits until the browser got its page.
+    void Press(int id, size_t pagesOpened) {
+        ASSERT_TRUE(ClickAt(::GetDlgItem(m_dlg->GetSafeHwnd(), id))) << "button " << id;
+        EXPECT_TRUE(PumpUntil([&] { return m_browser.Opened().size() >= pagesOpened; }, 30000, m_dlg->GetSafeHwnd()))
+            << "button " << id << " opened no page";
+    }
+
+    CurrentFolder m_folder; // where the window's log goes
+    RecordedBrowser m_browser;
+};
+
+TEST_F(WebPageButtonsTest, SignUpAndWebsiteOpenTheirPagesAndLogThem) {
+    CGameHostElsewhere gameHost;
+    Press(IDC_SIGNUP, 1);
+    Press(IDC_WEBSITE, 2);
+
+    const std::string signUp = std::string("https://") + VELMORA_PORTAL_HOST + "/portail/inscription.php";
+    const std::string website = std::string("https://") + CGameHostElsewhere::kHost + "/";
+    EXPECT_EQ((std::vector<std::string>{signUp, website}), m_browser.Opened());
+    EXPECT_EQ((std::vector<std::string>{"OUVRIR " + signUp, "OUVRIR " + website}), LogMessages(m_folder.Path()));
 }
 
 bool TakesInput(HWND window, DWORD uiThread) {

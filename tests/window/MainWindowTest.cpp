@@ -2,11 +2,15 @@
 // picture, the see-through labels, the bars' colours, the news view and the browser-mode value.
 #include <gtest/gtest.h>
 
+#include <exdisp.h>
 #include <shlwapi.h>
 #include <uxtheme.h>
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "BuildSettings.h"
 
 #include "LauncherWindow.h"
 #include "tests/support/Input.h"
@@ -25,6 +29,66 @@ std::string ExeName() {
     GetModuleFileNameA(NULL, path, MAX_PATH);
     const char* slash = strrchr(path, '\\');
     return slash ? slash + 1 : path;
+}
+
+std::string LocationOf(IWebBrowser2* browser) {
+    BSTR url = nullptr;
+    std::string text;
+    if (SUCCEEDED(browser->get_LocationURL(&url)) && url) {
+        char narrow[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, url, -1, narrow, sizeof narrow, nullptr, nullptr);
+        text = narrow;
+    }
+    SysFreeString(url);
+    return text;
+}
+
+// The icon drawn over black and over white: the pixels that come out the same are the icon's own.
+struct IconInk {
+    POINT at;
+    COLORREF color;
+};
+std::vector<IconInk> OpaquePixels(HICON icon) {
+    const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    Pixels drawn[2];
+    const int grounds[2] = {BLACK_BRUSH, WHITE_BRUSH};
+    HDC screen = GetDC(NULL);
+    for (int i = 0; i < 2; ++i) {
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all = {0, 0, cx, cy};
+        FillRect(dc, &all, (HBRUSH)GetStockObject(grounds[i]));
+        DrawIcon(dc, 0, 0, icon);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        drawn[i] = ReadBitmap(bitmap);
+        DeleteObject(bitmap);
+    }
+    ReleaseDC(NULL, screen);
+    std::vector<IconInk> ink;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+            if (drawn[0].At(x, y) == drawn[1].At(x, y))
+                ink.push_back(IconInk{POINT{x, y}, drawn[0].At(x, y)});
+    return ink;
+}
+
+// Every place where the whole icon shows in the picture.
+std::vector<POINT> IconPlaces(const Pixels& picture, HICON icon) {
+    const std::vector<IconInk> ink = OpaquePixels(icon);
+    std::vector<POINT> places;
+    if (ink.size() < 16)
+        return places;
+    for (int y = 0; y + GetSystemMetrics(SM_CYICON) <= picture.height; ++y)
+        for (int x = 0; x + GetSystemMetrics(SM_CXICON) <= picture.width; ++x) {
+            bool all = true;
+            for (size_t i = 0; all && i < ink.size(); ++i)
+                all = picture.At(x + ink[i].at.x, y + ink[i].at.y) == ink[i].color;
+            if (all)
+                places.push_back(POINT{x, y});
+        }
+    return places;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -56,6 +120,7 @@ protected:
         return CaptureWindow(m_dlg->GetSafeHwnd());
     }
 
+    CGameHostElsewhere m_gameHost;
     std::unique_ptr<CBackdrop> m_backdrop;
     std::unique_ptr<CLauncherLookDlg> m_dlg;
     Pixels m_picture;
@@ -104,12 +169,28 @@ TEST_F(MainWindowTest, ControlsStandAtTheirPixelRectanglesAndPlayIsHidden) {
     const RECT play = kPlaces[0].rect;
     EXPECT_EQ(100 * 26, CountEqual(screen, m_picture, play));
 
-    // The buttons wear their captions and font.
     char text[32] = "";
     ::GetWindowTextA(Item(IDC_QUIT), text, sizeof text);
     EXPECT_TRUE(strcmp(text, "QUIT") == 0 || strcmp(text, "QUITTER") == 0) << text;
-    EXPECT_EQ((WPARAM)m_dlg->m_font.GetSafeHandle(), (WPARAM)::SendMessageA(Item(IDC_QUIT), WM_GETFONT, 0, 0));
-    EXPECT_NE(nullptr, m_dlg->m_font.GetSafeHandle());
+}
+
+TEST_F(MainWindowTest, ButtonsWearTheWindowsBoldFont) {
+    const HGDIOBJ font = m_dlg->m_font.GetSafeHandle();
+    ASSERT_NE(nullptr, font);
+    for (int id : {IDC_PLAY, IDC_SIGNUP, IDC_WEBSITE, IDC_QUIT})
+        EXPECT_EQ((WPARAM)font, (WPARAM)::SendMessageA(Item(id), WM_GETFONT, 0, 0)) << "button " << id;
+    LOGFONTA lf = {};
+    ASSERT_EQ((int)sizeof lf, GetObjectA(font, sizeof lf, &lf));
+    EXPECT_STREQ("Segoe UI", lf.lfFaceName);
+    EXPECT_EQ(-14, lf.lfHeight) << "a character height of 14 pixels";
+    EXPECT_EQ(0, lf.lfWidth);
+    EXPECT_EQ(700, lf.lfWeight);
+    EXPECT_EQ(0, lf.lfItalic);
+    EXPECT_EQ(0, lf.lfUnderline);
+    EXPECT_EQ(0, lf.lfStrikeOut);
+    EXPECT_EQ(DEFAULT_CHARSET, lf.lfCharSet);
+    EXPECT_EQ(CLEARTYPE_QUALITY, lf.lfQuality);
+    EXPECT_EQ(FF_SWISS | DEFAULT_PITCH, lf.lfPitchAndFamily);
 }
 
 TEST_F(MainWindowTest, EmptyLabelsShowExactlyThePictureUnderThem) {
@@ -185,7 +266,15 @@ TEST_F(MainWindowTest, NewsViewFillsThePanelWhenTheBrowserExists) {
     EXPECT_TRUE(EqualRect(&panel, &placed));
     EXPECT_TRUE(IsWindowVisible(hNews));
     EXPECT_EQ(hNews, m_dlg->m_wndBrowser.GetSafeHwnd());
-    EXPECT_NE(nullptr, m_dlg->m_wndBrowser.GetControlUnknown());
+    ASSERT_NE(nullptr, m_dlg->m_wndBrowser.GetControlUnknown());
+
+    // The page stays blank here (no HTML engine), but the view knows where it was sent.
+    IWebBrowser2* browser = nullptr;
+    ASSERT_EQ(S_OK, m_dlg->m_wndBrowser.GetControlUnknown()->QueryInterface(IID_IWebBrowser2, (void**)&browser));
+    std::string location;
+    PumpUntil([&] { return !(location = LocationOf(browser)).empty(); }, 10000, m_dlg->GetSafeHwnd());
+    browser->Release();
+    EXPECT_EQ(std::string("https://") + VELMORA_PORTAL_HOST + "/actus/", location);
 }
 
 TEST_F(MainWindowTest, BrowserModeValueIsOverwrittenOnEveryOpening) {
@@ -202,9 +291,27 @@ TEST_F(MainWindowTest, BrowserModeValueIsOverwrittenOnEveryOpening) {
     EXPECT_EQ(4u, size);
 }
 
-TEST_F(MainWindowTest, MinimisedWindowDragsItsIcon) {
+TEST_F(MainWindowTest, MinimisedWindowDrawsItsIconCentredAndDragsIt) {
+    ASSERT_NE(nullptr, m_dlg->m_hIcon);
     EXPECT_EQ((LRESULT)m_dlg->m_hIcon, m_dlg->SendMessage(WM_QUERYDRAGICON));
-    EXPECT_NE(nullptr, m_dlg->m_hIcon);
+
+    // A minimised window has no client area to look at. The style alone makes the window iconic
+    // while it keeps its client area, here of odd sizes so that the rounding shows.
+    const int width = 301, height = 199;
+    m_dlg->SetWindowPos(NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_dlg->ModifyStyle(0, WS_MINIMIZE);
+    ASSERT_TRUE(m_dlg->IsIconic());
+    m_dlg->RedrawWindow(NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const Pixels screen = Screen();
+    m_dlg->ModifyStyle(WS_MINIMIZE, 0);
+    WritePng(screen, BuildPath("tests/window/main_window_iconic.png"));
+
+    const POINT centred = {(width - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                           (height - GetSystemMetrics(SM_CYICON) + 1) / 2};
+    const std::vector<POINT> found = IconPlaces(screen, m_dlg->m_hIcon);
+    ASSERT_EQ(1u, found.size()) << "the icon shows " << found.size() << " times";
+    EXPECT_EQ(centred.x, found[0].x);
+    EXPECT_EQ(centred.y, found[0].y);
 }
 
 } // namespace

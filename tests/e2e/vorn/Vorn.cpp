@@ -18,9 +18,10 @@ std::string WorkingFolder()
     return folder;
 }
 
+// Written under another name first: whoever sees the record sees it whole.
 bool RecordStart()
 {
-    FILE* f = fopen("VornStarted.txt", "wb");
+    FILE* f = fopen("VornStarted.new", "wb");
     if (!f)
         return false;
     fprintf(f, "cmdline=%s\r\n", GetCommandLineA());
@@ -28,7 +29,7 @@ bool RecordStart()
     fprintf(f, "argc=%d\r\n", __argc - 1);
     for (int i = 1; i < __argc; ++i)
         fprintf(f, "arg%d=%s\r\n", i, __argv[i]);
-    return fclose(f) == 0;
+    return fclose(f) == 0 && MoveFileExA("VornStarted.new", "VornStarted.txt", MOVEFILE_REPLACE_EXISTING);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
