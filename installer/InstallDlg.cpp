@@ -36,19 +36,19 @@ bool CanWriteIn(const CString& folder) {
     int result = SHCreateDirectoryExA(NULL, folder, NULL);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_EXISTS && result != ERROR_ALREADY_EXISTS)
         return false;
-    CString probe;
-    probe.Format("%s\\ecriture.tmp", (LPCSTR)folder);
-    HANDLE hFile = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    HANDLE hFile = CreateFileA(PathInFolder(folder, "ecriture.tmp"), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_FLAG_DELETE_ON_CLOSE, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(hFile);
     return true;
 }
 
-// Removes every trailing backslash, leaving the second byte of a double-byte character alone.
+// Removes every trailing backslash but a drive root's, leaving the second byte of a double-byte
+// character alone.
 void RemoveTrailingBackslashes(CString& path) {
     int cut;
-    while ((cut = LastBackslash(path)) >= 0 && cut == path.GetLength() - 1)
+    while ((cut = LastBackslash(path)) >= 0 && cut == path.GetLength() - 1 && !IsDriveRoot(path))
         path = path.Left(cut);
 }
 
@@ -71,23 +71,16 @@ CString FormatGigabytes(double bytes) {
 
 double GetFreeDiskSpace(CString folder) {
     double bytes = FreeBytesOf(folder);
-    if (bytes >= 0)
-        return bytes;
     CString path = folder;
-    for (;;) {
-        int cut = LastBackslash(path);
-        if (cut <= 0)
+    while (bytes < 0) {
+        CString parent = GetDirectoryPart(path);
+        // Nothing left to shorten, or the drive's root itself did not answer.
+        if (parent.GetLength() == path.GetLength())
             return -1;
-        path = path.Left(cut);
-        bool root = path.GetLength() == 2 && path[1] == ':';
-        if (root)
-            path += '\\';
+        path = parent;
         bytes = FreeBytesOf(path);
-        if (bytes >= 0)
-            return bytes;
-        if (root) // the drive itself does not answer: it does not exist or is not ready
-            return -1;
     }
+    return bytes;
 }
 
 CString InstallFolderFromPicked(const char* pickedPath) {
@@ -95,11 +88,7 @@ CString InstallFolderFromPicked(const char* pickedPath) {
     RemoveTrailingBackslashes(folder);
     int cut = LastBackslash(folder);
     CString last = cut >= 0 ? folder.Mid(cut + 1) : folder;
-    if (!SameNameNoCase(last, kGameName)) {
-        folder += '\\';
-        folder += kGameName;
-    }
-    return folder;
+    return SameNameNoCase(last, kGameName) ? folder : PathInFolder(folder, kGameName);
 }
 
 CInstallDlg::CInstallDlg() : CDialog(IDD_INSTALL, NULL), m_dRequiredBytes(DEFAULT_REQUIRED_BYTES) {}
@@ -172,12 +161,15 @@ void CInstallDlg::OnOK() {
              "Enter a full folder path, for example C:\\Games\\Velmora World.");
         return;
     }
-    if (length >= sizeof(full) || length > 190) {
+    CString fullPath = full;
+    // A slash typed at the end has become a backslash only now.
+    RemoveTrailingBackslashes(fullPath);
+    if (length >= sizeof(full) || fullPath.GetLength() > 190) {
         Warn("Chemin trop long : choisissez un dossier plus court (ex. C:\\Jeux\\Velmora World).",
              "Path too long: choose a shorter folder (e.g. C:\\Games\\Velmora World).");
         return;
     }
-    m_strFolder = full;
+    m_strFolder = fullPath;
 
     if (IsInSystemFolder(m_strFolder)) {
         Warn("Program Files et Windows demandent des droits administrateur : choisissez un autre dossier.",

@@ -28,7 +28,8 @@ public:
     CInstallDlg();
     ~CInstallDlg() override;
 
-    // What the folder box last held; after IDOK, the accepted full path without trailing backslash.
+    // What the folder box last held; after IDOK, the accepted full path without trailing backslash (but
+    // for a drive root's, "C:\").
     CString m_strFolder;
     double m_dRequiredBytes;
 

@@ -44,15 +44,30 @@ int LastBackslash(const char* path) {
     return found ? (int)(found - start) : -1;
 }
 
+bool IsDriveRoot(const char* path) {
+    char letter = (char)(path[0] | 0x20);
+    return letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\' && path[3] == '\0';
+}
+
 CString GetDirectoryPart(const char* path) {
     int cut = LastBackslash(path);
-    return cut > 0 ? CString(path, cut) : CString(path);
+    if (cut <= 0)
+        return CString(path);
+    CString withBackslash(path, cut + 1);
+    return IsDriveRoot(withBackslash) ? withBackslash : CString(path, cut);
+}
+
+CString PathInFolder(const char* folder, const char* name) {
+    CString path = folder;
+    if (!IsDriveRoot(folder))
+        path += '\\';
+    path += name;
+    return path;
 }
 
 BOOL FileExistsIn(const char* folder, const char* name) {
     char path[MAX_PATH];
-    _snprintf(path, sizeof(path), "%s\\%s", folder, name);
-    path[MAX_PATH - 1] = '\0';
+    lstrcpynA(path, PathInFolder(folder, name), sizeof(path));
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -76,8 +91,7 @@ InstallResult RunInstaller(const char* exePath, HANDLE* phMutex) {
         return INSTALL_CONTINUE;
     }
 
-    CString target;
-    target.Format("%s\\%s", (LPCSTR)folder, kInstalledExeName);
+    CString target = PathInFolder(folder, kInstalledExeName);
     if (!CopyFileA(exePath, target, FALSE)) {
         DWORD error = GetLastError();
         CString message;

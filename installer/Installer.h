@@ -25,5 +25,10 @@ BOOL FileExistsIn(const char* folder, const char* name);
 bool SameNameNoCase(const char* a, const char* b);
 // The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
 int LastBackslash(const char* path);
-// The path before its last backslash; the whole path when it has none, or only a leading one.
+// "C:\": the root of a drive. Its backslash belongs to it: "C:" alone names the drive's current folder.
+bool IsDriveRoot(const char* path);
+// The path before its last backslash; the whole path when it has none, or only a leading one. A drive
+// root keeps its backslash: "C:\Setup.exe" and "C:\" give "C:\".
 CString GetDirectoryPart(const char* path);
+// The folder and the name joined by one backslash (a drive root has its own already).
+CString PathInFolder(const char* folder, const char* name);

@@ -26,6 +26,17 @@ private:
     HINTERNET m_h;
 };
 
+// Whether the answer came over HTTPS: redirects are followed, and one may have led to plain HTTP,
+// whose answer anyone on the way could have written.
+bool CameOverHttps(HINTERNET request) {
+    char url[INTERNET_MAX_URL_LENGTH + 1] = "";
+    DWORD size = sizeof(url);
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &size))
+        return false;
+    url[sizeof(url) - 1] = '\0';
+    return _strnicmp(url, "https://", 8) == 0;
+}
+
 // The number on the third line of the version file; 0 when the text has fewer than three lines.
 double ThirdLineValue(const char* text) {
     const char* line = strchr(text, '\n');
@@ -51,7 +62,7 @@ double FetchRequiredSpaceFrom(const char* host) {
     // Declared after the session, so it is closed first.
     CInternetHandle request(
         InternetOpenUrlA(session, url, NULL, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (request == NULL)
+    if (request == NULL || !CameOverHttps(request))
         return DEFAULT_REQUIRED_BYTES;
 
     // The status is not looked at: whatever body came is parsed.

@@ -27,7 +27,7 @@ files. The query string of a request is ignored when rules and files are looked 
                         (default 1 GiB) are sent. The filler comes 64 KiB a millisecond: a
                         client that gives up the body may first read what is waiting (Wine's
                         WinINet does), and would never see its end at full speed
-    redirect CODE URL   answers CODE with "Location: URL"
+    redirect CODE URL   answers CODE with "Location: URL" and a short body
 
 Every request is appended to <state>/requests.log, once answered, as one tab-separated line:
     path  range-header-or-"-"  status  body-bytes-sent

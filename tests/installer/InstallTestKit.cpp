@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "engine/Language.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
 
 namespace installtest {
 
@@ -14,6 +16,80 @@ const char* Txt(const char* french, const char* english) { return g_bFrench ? fr
 
 void PublishVersionFile(const std::string& content) {
     ASSERT_TRUE(testsupport::WriteWholeFile(testsupport::WwwDir() + "\\files\\pc\\Vers.txt", content));
+}
+
+FaultServerRules::FaultServerRules()
+    : m_file(testsupport::FaultServerDir() + "\\rules\\" + testsupport::ProgramName() + ".rules") {
+    DeleteFileA(m_file.c_str());
+}
+
+FaultServerRules::~FaultServerRules() { DeleteFileA(m_file.c_str()); }
+
+void FaultServerRules::Set(const std::string& rules) {
+    // Renamed into place, so that the server never reads half a file.
+    std::string next = m_file + ".new";
+    ASSERT_TRUE(testsupport::WriteWholeFile(next, rules));
+    ASSERT_TRUE(MoveFileExA(next.c_str(), m_file.c_str(), MOVEFILE_REPLACE_EXISTING));
+}
+
+void FaultServerRules::Publish(const std::string& urlPath, const std::string& content) {
+    ASSERT_TRUE(testsupport::WriteWholeFile(testsupport::JoinPath(testsupport::FaultServerDir() + "\\www",
+                                                                  urlPath.substr(1)),
+                                            content));
+}
+
+namespace {
+
+// Starts a Linux program (Wine runs it natively); its handle cannot be waited on, so callers wait for
+// its effect.
+bool RunLinuxCommand(const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+const char kDriveMarker[] = "mapped-drive.marker";
+
+} // namespace
+
+MappedDrive::MappedDrive() {
+    char prefix[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) {
+        ADD_FAILURE() << "WINEPREFIX is not set: run the test in tools/testenv.sh";
+        return;
+    }
+    m_link = std::string(prefix) + "/dosdevices/m:";
+    m_folder = testsupport::FreshFolder(testsupport::ScratchDir() + "\\drive-m");
+    if (m_folder.compare(0, 3, "Z:\\") != 0) {
+        ADD_FAILURE() << "not a path of the Linux root: " << m_folder;
+        return;
+    }
+    std::string linuxFolder = m_folder.substr(2);
+    std::replace(linuxFolder.begin(), linuxFolder.end(), '\\', '/');
+    if (!testsupport::WriteWholeFile(m_folder + "\\" + kDriveMarker, "M:") ||
+        !RunLinuxCommand("/bin/ln -sfn \"" + linuxFolder + "\" \"" + m_link + "\"")) {
+        ADD_FAILURE() << "cannot map drive M: to " << m_folder;
+        return;
+    }
+    m_ready = testsupport::WaitFor(
+        [] { return testsupport::FileExists(Root() + kDriveMarker) && GetDriveTypeA(Root().c_str()) == DRIVE_FIXED; },
+        20000);
+    EXPECT_TRUE(m_ready) << "drive M: did not come up as " << m_folder;
+}
+
+MappedDrive::~MappedDrive() {
+    if (m_link.empty())
+        return;
+    EXPECT_TRUE(RunLinuxCommand("/bin/rm -f \"" + m_link + "\""));
+    EXPECT_TRUE(testsupport::WaitFor([] { return !testsupport::FileExists(Root() + kDriveMarker); }, 20000))
+        << "drive M: stayed";
 }
 
 ShortcutInfo ReadShortcut(const std::string& linkPath) {
@@ -82,6 +158,13 @@ void ExpectShortcutsTo(const std::string& target, const std::string& folder) {
         EXPECT_EQ(Lower(info.iconPath), Lower(target)) << link;
         EXPECT_EQ(info.iconIndex, 0) << link;
     }
+}
+
+bool MutexExists(const std::string& name) {
+    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    if (opened)
+        CloseHandle(opened);
+    return opened != NULL;
 }
 
 std::string Upper(std::string text) {

@@ -29,15 +29,6 @@ using testsupport::WriteWholeFile;
 
 namespace {
 
-// Whether the mutex of that name still exists, that is whether a handle to it is still open. (A closed
-// handle's value may already stand for a new object of this process.)
-bool MutexExists(const std::string& name) {
-    HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
-    if (opened)
-        CloseHandle(opened);
-    return opened != NULL;
-}
-
 bool IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -47,12 +38,29 @@ bool IsFolder(const std::string& path) {
 
 TEST(GetDirectoryPart, CutsAtTheLastBackslash) {
     EXPECT_STREQ(GetDirectoryPart("C:\\Games\\Velmora World\\Velmora World.exe"), "C:\\Games\\Velmora World");
-    EXPECT_STREQ(GetDirectoryPart("C:\\Setup.exe"), "C:");
     EXPECT_STREQ(GetDirectoryPart("C:\\Games\\"), "C:\\Games");
     EXPECT_STREQ(GetDirectoryPart("Setup.exe"), "Setup.exe");
     EXPECT_STREQ(GetDirectoryPart("\\Setup.exe"), "\\Setup.exe");
     EXPECT_STREQ(GetDirectoryPart("\\Games\\Setup.exe"), "\\Games");
     EXPECT_STREQ(GetDirectoryPart(""), "");
+}
+
+// "C:" would name the current folder of drive C:, wherever that is.
+TEST(GetDirectoryPart, KeepsTheBackslashOfADriveRoot) {
+    EXPECT_STREQ(GetDirectoryPart("C:\\Setup.exe"), "C:\\");
+    EXPECT_STREQ(GetDirectoryPart("m:\\Velmora World"), "m:\\");
+    EXPECT_STREQ(GetDirectoryPart("C:\\"), "C:\\") << "the root is its own folder part";
+    EXPECT_STREQ(GetDirectoryPart("C:Games\\Setup.exe"), "C:Games");
+    EXPECT_STREQ(GetDirectoryPart("1:\\Setup.exe"), "1:") << "not a drive";
+}
+
+TEST(PathInFolder, JoinsWithOneBackslash) {
+    EXPECT_STREQ(PathInFolder("C:\\Games", "Velmora World.exe"), "C:\\Games\\Velmora World.exe");
+    EXPECT_STREQ(PathInFolder("C:\\", "Velmora World.exe"), "C:\\Velmora World.exe");
+    EXPECT_STREQ(PathInFolder("C:", "Vorn.exe"), "C:\\Vorn.exe");
+    EXPECT_TRUE(IsDriveRoot("z:\\"));
+    for (const char* path : {"C:", "C:\\\\", "C:\\Games", "\\", "", ":\\"})
+        EXPECT_FALSE(IsDriveRoot(path)) << path;
 }
 
 // In a double-byte code page the second byte of a character can be 0x5C; it must not be taken for a
@@ -240,6 +248,44 @@ TEST_F(RunInstallerTest, AnInstalledCopyThatCannotStartLeavesCopyAndShortcuts) {
     EXPECT_EQ(ReadWholeFile(target), "this is no executable") << "replaced by the copy";
     EXPECT_EQ(ReadWholeFile(exe), "this is no executable") << "the first copy stays";
     ExpectShortcutsTo(target, chosen);
+}
+
+// With the current folder elsewhere on the drive, "M:\\" is the drive's root and nothing else.
+TEST_F(RunInstallerTest, InstallsInADriveRoot) {
+    MappedDrive drive;
+    ASSERT_TRUE(drive.Ready());
+    testsupport::CurrentFolder downloads(MappedDrive::Letter(), "Downloads");
+    std::string exe = downloads.Path("Setup.exe");
+    ASSERT_TRUE(WriteWholeFile(exe, "this is no executable"));
+
+    std::vector<AnsweredBox> boxes;
+    EXPECT_EQ(InstallTo(exe, MappedDrive::Root(), boxes), INSTALL_EXIT);
+    ASSERT_EQ(boxes.size(), 1u) << "the copy is no program: it cannot start";
+    EXPECT_EQ(boxes[0].text, std::string(Txt("Le jeu est installé dans M:\\ : lancez-le depuis le raccourci du Bureau.",
+                                             "The game is installed in M:\\: start it from the Desktop shortcut.")));
+    EXPECT_EQ(ReadWholeFile("M:\\Velmora World.exe"), "this is no executable");
+    EXPECT_FALSE(FileExists(downloads.Path("Velmora World.exe")));
+    ExpectShortcutsTo("M:\\Velmora World.exe", "M:\\");
+}
+
+TEST_F(RunInstallerTest, ALauncherInADriveRootInstallsInPlaceThere) {
+    MappedDrive drive;
+    ASSERT_TRUE(drive.Ready());
+    testsupport::CurrentFolder elsewhere(MappedDrive::Letter(), "Downloads");
+    std::string exe = MappedDrive::Root() + "Setup.exe";
+    ASSERT_TRUE(WriteWholeFile(exe, "launcher"));
+
+    std::string warning = "unset";
+    EXPECT_EQ(Run(exe,
+                  [&](HWND dialog) {
+                      SetItemText(dialog, IDC_INSTALL_FOLDER, "m:\\");
+                      warning = PressOkAndReadWarning(dialog);
+                  }),
+              INSTALL_CONTINUE);
+    EXPECT_EQ(warning, "");
+    EXPECT_EQ(m_mutex, m_held) << "no hand-over";
+    EXPECT_FALSE(FileExists("M:\\Velmora World.exe"));
+    ExpectShortcutsTo(exe, "M:\\");
 }
 
 namespace {

@@ -1,5 +1,7 @@
 // The figures of the space line: gigabytes, free space of a folder that may not exist yet, the size the
 // server announces, and the folder proposed for a picked one.
+#include "tests/installer/PlainHttpServer.h"
+
 #include <gtest/gtest.h>
 #include <mbctype.h>
 #include <windows.h>
@@ -156,4 +158,30 @@ TEST_F(RequiredSpace, FallsBackWhenNoServerAnswers) {
     DWORD start = GetTickCount();
     EXPECT_EQ(FetchRequiredSpaceFrom("127.0.0.61"), 2.9e9);
     EXPECT_LT(GetTickCount() - start, 6000u) << "a refused connection is not waited on";
+}
+
+// The size query follows redirects, but takes a figure only from an answer that came over HTTPS.
+class RequiredSpaceRedirected : public ::testing::Test {
+protected:
+    double FetchRedirectedTo(int code, const std::string& location) {
+        m_server.Set("/files/pc/Vers.txt redirect " + std::to_string(code) + " " + location + "\n");
+        return FetchRequiredSpaceFrom(FaultServerRules::Host());
+    }
+    FaultServerRules m_server;
+};
+
+TEST_F(RequiredSpaceRedirected, ToPlainHttpIsRefused) {
+    PlainHttpServer plain("V.1\n\n5000000000\n");
+    EXPECT_EQ(FetchRedirectedTo(302, plain.Url("/files/pc/Vers.txt")), 2.9e9);
+    EXPECT_EQ(FetchRedirectedTo(301, plain.Url("/moved/Vers.txt")), 2.9e9);
+    // Refused for where it came from: the plain page was there and was fetched.
+    EXPECT_EQ(plain.Requests(),
+              (std::vector<std::string>{"GET /files/pc/Vers.txt HTTP/1.1", "GET /moved/Vers.txt HTTP/1.1"}));
+}
+
+TEST_F(RequiredSpaceRedirected, ToHttpsIsFollowed) {
+    m_server.Publish("/t/installer/Vers.txt", "V.1\n\n4000000000\n");
+    EXPECT_EQ(FetchRedirectedTo(302, "https://127.0.0.2/t/installer/Vers.txt"), 4e9);
+    PublishVersionFile("V.1\n\n6000000000\n");
+    EXPECT_EQ(FetchRedirectedTo(301, "https://localhost/files/pc/Vers.txt"), 6e9) << "another host";
 }
