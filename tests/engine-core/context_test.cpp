@@ -1,4 +1,5 @@
 #include "engine/UpdateContext.h"
+#include "engine/PathFit.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <iterator>
@@ -59,7 +60,7 @@ TEST(UpdateContext, InitPathsRecordsCurrentFolderAndOwnExecutable)
     ASSERT_TRUE(SetCurrentDirectoryA(temp));
 
     CUpdateContext context;
-    context.InitPaths();
+    EXPECT_TRUE(context.InitPaths());
     char expectedDir[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, expectedDir);
     SetCurrentDirectoryA(previous);
@@ -103,31 +104,31 @@ TEST(JobQueue, NameIsUsedAsGivenWithItsSlashes)
     EXPECT_STREQ(context.m_jobs.front().szLocalPath, "D:\\Game\\data/maps/Big Map.res");
 }
 
-TEST(JobQueue, LocalPathIsCutTo259Characters)
+TEST(JobQueue, PathsThatDoNotFitAreRefusedNotCut)
 {
     const std::string dir = "C:\\" + std::string(247, 'd');
     ASSERT_EQ(dir.size(), 250u);
-    const std::string name = "abcdefghijklmnopqrst";
     CUpdateContext context = ContextIn(dir);
-    context.AddJob(name.c_str(), "x", 0);
-    context.AddJob("a.txt", "y", 0);
+    // 259 characters fit; one more would have been cut to a name of some other file.
+    EXPECT_TRUE(context.AddJob("abcdefgh", "x", 0));
+    EXPECT_FALSE(context.AddJob("abcdefghi", "y", 0));
+    EXPECT_FALSE(context.AddJob("filelist.sig", "y", 1));
+    std::string url(782, 'u');
+    EXPECT_TRUE(context.AddJob("a", url.c_str(), 1));
+    url += 'u';
+    EXPECT_FALSE(context.AddJob("b", url.c_str(), 1));
 
-    const std::string joined = dir + "\\" + name;
     ASSERT_EQ(context.m_jobs.size(), 2u);
-    EXPECT_EQ(std::string(context.m_jobs.front().szLocalPath), joined.substr(0, 259));
+    EXPECT_EQ(std::string(context.m_jobs.front().szLocalPath), dir + "\\abcdefgh");
     EXPECT_EQ(strlen(context.m_jobs.front().szLocalPath), 259u);
-    EXPECT_EQ(std::string(context.m_jobs.back().szLocalPath), dir + "\\a.txt");
+    EXPECT_EQ(std::string(context.m_jobs.back().szUrlPath), url.substr(0, 782));
 }
 
-TEST(JobQueue, OverlongUrlPathIsCutInsteadOfOverrunningTheJob)
+TEST(JobQueue, DriveRootGetsNoSecondBackslash)
 {
-    CUpdateContext context = ContextIn("C:\\G");
-    std::string url(1000, 'u');
-    context.AddJob("a", url.c_str(), 1);
-    ASSERT_EQ(context.m_jobs.size(), 1u);
-    const DOWNLOAD_JOB& job = context.m_jobs.front();
-    EXPECT_EQ(std::string(job.szUrlPath), url.substr(0, 782));
-    EXPECT_EQ(job.bOptional, 1);
+    CUpdateContext context = ContextIn("M:\\");
+    ASSERT_TRUE(context.AddJob("filelist.new", "files/pc/filelist.txt", 0));
+    EXPECT_STREQ(context.m_jobs.front().szLocalPath, "M:\\filelist.new");
 }
 
 TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
@@ -144,6 +145,50 @@ TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
         EXPECT_EQ(std::string(job.szUrlPath), std::string("files/pc/") + names[i]);
         ++i;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(PathFit, FolderOfAPathKeepsTheBackslashOfADriveRoot)
+{
+    struct Case {
+        const char* path;
+        const char* folder; // nullptr: refused
+    } cases[] = {
+        {"D:\\Velmora World.exe", "D:\\"},
+        {"D:\\Jeux\\Velmora World.exe", "D:\\Jeux"},
+        {"D:\\Jeux\\Velmora\\V.exe", "D:\\Jeux\\Velmora"},
+        {"\\\\server\\share\\V.exe", "\\\\server\\share"},
+        {"\\V.exe", "\\"},
+        {"V.exe", nullptr},
+    };
+    for (const Case& c : cases) {
+        char folder[MAX_PATH];
+        EXPECT_EQ(FolderOfPath(c.path, folder) != FALSE, c.folder != nullptr) << c.path;
+        EXPECT_STREQ(folder, c.folder ? c.folder : "") << c.path;
+    }
+}
+
+TEST(PathFit, WholeTextsOnly)
+{
+    char out[8];
+    EXPECT_TRUE(FormatWhole(out, sizeof out, "%s.old", "abc"));
+    EXPECT_STREQ(out, "abc.old");
+    EXPECT_FALSE(FormatWhole(out, sizeof out, "%s.old", "abcd"));
+    EXPECT_STREQ(out, "");
+
+    char path[MAX_PATH];
+    EXPECT_TRUE(JoinFolderPath(path, "C:\\Jeux", "Vorn.exe"));
+    EXPECT_STREQ(path, "C:\\Jeux\\Vorn.exe");
+    EXPECT_FALSE(JoinFolderPath(path, ("C:\\" + std::string(250, 'd')).c_str(), "Vorn.exe"));
+    EXPECT_STREQ(path, "");
+
+    // This test program's own path fits: it is given whole.
+    ASSERT_TRUE(GetOwnExePath(path));
+    EXPECT_EQ(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY, 0u) << path;
+    EXPECT_NE(std::string(path).find("engine_core_context_test"), std::string::npos) << path;
 }
 
 } // namespace
