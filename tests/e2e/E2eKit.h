@@ -2,6 +2,7 @@
 // process, what its window shows, and the servers' request logs.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -29,6 +30,10 @@ void ClearFaultServer();
 void InstallGameFolder(const std::string& game, const std::string& folder);
 // Every listed file of the game is in the folder with the published bytes.
 ::testing::AssertionResult HoldsGame(const std::string& game, const std::string& folder);
+
+// What the stand-in game client recorded of its start in the folder ("VornStarted.txt"): cmdline,
+// cwd, argc, arg1...
+std::map<std::string, std::string> ReadVornRecord(const std::string& folder);
 
 // ---- Files ----
 std::string LauncherExe();     // this build's launcher
@@ -71,6 +76,13 @@ std::vector<std::string> Paths(const std::vector<Request>& requests);
 // The waits a launcher asked for (VELMORA_WAIT_LOG), in order.
 std::vector<DWORD> ReadWaits(const std::string& waitLog);
 size_t CountWaits(const std::vector<DWORD>& waits, DWORD ms);
+
+// The Unix path of a path on drive Z: (the Unix root); "" for any other.
+std::string UnixPath(const std::string& windowsPath);
+// Runs "<exe>" in the folder through Wine's loader from a Unix shell, and writes its exit code into
+// `exitCodeFile` once it has ended: Wine's own CreateProcess finds no program whose path has 260
+// characters or more, which Windows can start. False when the shell did not start.
+bool StartThroughUnixShell(const std::string& exe, const std::string& folder, const std::string& exitCodeFile);
 
 class Launcher {
 public:
