@@ -65,6 +65,11 @@ protected:
 
     // The program's log, as the program writes it into its folder.
     std::vector<std::string> LogLines() const { return LogMessages(m_folder.Path()); }
+    std::string LastLogLine() const
+    {
+        std::vector<std::string> lines = LogLines();
+        return lines.empty() ? "(no log)" : lines.back();
+    }
 
     CurrentFolder m_folder;
     CTarnwickDlg m_dlg;
@@ -95,7 +100,7 @@ TEST_F(ControllerTest, OpeningQueuesTheListJobsAndAFailedWorkerEndsInError)
     ASSERT_TRUE(PumpUntil([&] { return m_dlg.m_nState == STATE_ERROR; }, 60000)) << TextOf(m_dlg.m_lblStatus.m_hWnd);
     _putenv("VELMORA_TEST_GAME_HOST=");
     EXPECT_EQ(TextOf(m_dlg.m_lblStatus.m_hWnd), "Update failed, please try again later");
-    EXPECT_EQ(LogLines().back(), "ERREUR Update failed, please try again later");
+    EXPECT_EQ(LastLogLine(), "ERREUR Update failed, please try again later");
     EXPECT_EQ(answerer.Wait().size(), 2u);
 
     // The three list jobs, in order, one query for all.
@@ -164,12 +169,12 @@ TEST_F(ControllerTest, ReadyShowsPlayAndFullBarsErrorChangesOnlyTheStatus)
     EXPECT_EQ(::GetFocus(), m_bare.m_btnPlay.GetSafeHwnd());
     EXPECT_EQ(m_bare.m_progressFile.SendMessage(PBM_GETPOS), 100);
     EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
-    EXPECT_EQ(LogLines().back(), "PRET");
+    EXPECT_EQ(LastLogLine(), "PRET");
 
     m_bare.ShowError("Invalid file list");
     EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
     EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "Invalid file list");
-    EXPECT_EQ(LogLines().back(), "ERREUR Invalid file list");
+    EXPECT_EQ(LastLogLine(), "ERREUR Invalid file list");
     EXPECT_TRUE(::IsWindowVisible(m_bare.m_btnPlay.m_hWnd));
     EXPECT_EQ(m_bare.m_progressTotal.SendMessage(PBM_GETPOS), 100);
     EXPECT_EQ(TextOf(m_bare.m_lblCount.m_hWnd), "3 / 7");
@@ -230,7 +235,7 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     EXPECT_EQ(m_bare.m_nSigRetries, 1);
     EXPECT_EQ(m_bare.m_nState, STATE_CHECKING);
     EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), "File list being updated, retrying...");
-    EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 2/9 dans 15000 ms");
+    EXPECT_EQ(LastLogLine(), "SIGNATURE nouvel essai 2/9 dans 15000 ms");
     EXPECT_EQ(waits.CountOf(15000), 1u);
     EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY)) << "no retry timer";
     ASSERT_EQ(g_update.m_jobs.size(), 1u);
@@ -240,7 +245,7 @@ TEST_F(ControllerTest, BadSignatureRetriesByTimerAndTheNinthAsksTheUser)
     m_bare.m_nSigRetries = 7;
     m_bare.OnUpdateDone(0, 0);
     EXPECT_EQ(m_bare.m_nSigRetries, 8);
-    EXPECT_EQ(LogLines().back(), "SIGNATURE nouvel essai 9/9 dans 15000 ms");
+    EXPECT_EQ(LastLogLine(), "SIGNATURE nouvel essai 9/9 dans 15000 ms");
     EXPECT_TRUE(m_bare.KillTimer(IDT_SIGNATURE_RETRY));
 
     // The ninth asks; Cancel ends the run in error with the count back at 0.
@@ -398,7 +403,7 @@ protected:
     {
         EXPECT_EQ(m_bare.m_nState, STATE_ERROR);
         EXPECT_EQ(TextOf(m_bare.m_lblStatus.m_hWnd), text);
-        EXPECT_EQ(LogLines().back(), std::string("ERREUR ") + text);
+        EXPECT_EQ(LastLogLine(), std::string("ERREUR ") + text);
         EXPECT_FALSE(m_bare.m_pUpdater->m_pThread) << "a worker was started";
     }
 
@@ -518,7 +523,7 @@ TEST_P(ControllerSteps, ListNeedingNothingIsPromotedAndReadyWithoutASecondRun)
     EXPECT_FALSE(m_bare.m_pUpdater->m_pThread) << "a second worker run";
     EXPECT_FALSE(FileExists("filelist.new"));
     EXPECT_EQ(ReadWholeFile("filelist.txt"), ReadWholeFile(Published("v1") + "\\filelist.txt"));
-    EXPECT_EQ(LogLines().back(), "PRET");
+    EXPECT_EQ(LastLogLine(), "PRET");
 }
 
 TEST_P(ControllerSteps, FailedPromotionIsLoggedAndTheGameIsReadyAnyway)
@@ -602,7 +607,7 @@ TEST_P(ControllerSteps, OpeningInAFolderTooLongForItsPaths)
     EXPECT_EQ(dlg.m_nState, STATE_ERROR);
     EXPECT_FALSE(dlg.m_pUpdater->m_pThread);
     EXPECT_TRUE(g_update.m_jobs.empty());
-    EXPECT_EQ(LogLines().back(), std::string("ERREUR ") + FolderTooLongText());
+    EXPECT_EQ(LastLogLine(), std::string("ERREUR ") + FolderTooLongText());
     EXPECT_TRUE(FileExists("filelist.sig"));
     dlg.DestroyWindow();
     g_pMainDlg = nullptr;
