@@ -255,41 +255,6 @@ size_t CountWaits(const std::vector<DWORD>& waits, DWORD ms)
     return (size_t)std::count(waits.begin(), waits.end(), ms);
 }
 
-std::string UnixPath(const std::string& windowsPath)
-{
-    if (windowsPath.size() < 3 || toupper((unsigned char)windowsPath[0]) != 'Z' || windowsPath.compare(1, 2, ":\\") != 0)
-        return "";
-    std::string path = windowsPath.substr(2);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
-bool StartThroughUnixShell(const std::string& exe, const std::string& folder, const std::string& exitCodeFile)
-{
-    // The loader that runs this test program.
-    const char* loader = getenv("WINELOADER");
-    std::string arguments[] = {UnixPath(folder), loader ? loader : "", UnixPath(exe), UnixPath(exitCodeFile)};
-    for (const std::string& argument : arguments)
-        if (argument.empty())
-            return false;
-    // The shell's $0 to $3 are the arguments; Wine hands a Unix program its arguments as Windows splits
-    // a command line.
-    std::string commandLine = "Z:\\bin\\sh -c \"cd \\\"$0\\\" && \\\"$1\\\" \\\"$2\\\"; echo $? > \\\"$3\\\"\"";
-    for (const std::string& argument : arguments)
-        commandLine += " \"" + argument + "\"";
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    // A Unix program has no Windows process to wait for or to end: the test waits for the exit code file.
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
-}
-
 bool Launcher::Start(const std::string& exe, const std::string& args, const std::string& folder)
 {
     m_window = nullptr;

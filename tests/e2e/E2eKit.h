@@ -77,13 +77,6 @@ std::vector<std::string> Paths(const std::vector<Request>& requests);
 std::vector<DWORD> ReadWaits(const std::string& waitLog);
 size_t CountWaits(const std::vector<DWORD>& waits, DWORD ms);
 
-// The Unix path of a path on drive Z: (the Unix root); "" for any other.
-std::string UnixPath(const std::string& windowsPath);
-// Runs "<exe>" in the folder through Wine's loader from a Unix shell, and writes its exit code into
-// `exitCodeFile` once it has ended: Wine's own CreateProcess finds no program whose path has 260
-// characters or more, which Windows can start. False when the shell did not start.
-bool StartThroughUnixShell(const std::string& exe, const std::string& folder, const std::string& exitCodeFile);
-
 class Launcher {
 public:
     // Starts "<exe>" <args> in the folder.

@@ -4,9 +4,11 @@
 #include "res/resource.h"
 #include "tests/e2e/LauncherFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LongPaths.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/PatchLog.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UnixShell.h"
 #include "tests/support/WaitFor.h"
 #include "tests/support/WindowSearch.h"
 
@@ -54,6 +56,7 @@ protected:
         std::string base = m_dir + "\\";
         EXPECT_LT(base.size() + 20, length) << "the scratch folder is too deep for this test";
         std::string folder = base + std::string(length - base.size(), 'L');
+        EXPECT_TRUE(RemoveLongTree(folder));
         InstallGameFolder("v1", folder);
         return folder;
     }
@@ -72,7 +75,7 @@ protected:
         std::string exitCodeFile = m_dir + "\\exit-code.txt";
         DeleteFileA(exitCodeFile.c_str());
 
-        ASSERT_TRUE(StartThroughUnixShell(folder + "\\Velmora World.exe", folder, exitCodeFile));
+        ASSERT_TRUE(StartThroughUnixShell(folder + "\\Velmora World.exe", "", folder, exitCodeFile));
         // The launcher's box, or its window when it went on: no other program runs beside this test.
         HWND shown = WaitForTopWindow(
             [](HWND w) { return ProcessOf(w) != GetCurrentProcessId() && (IsMessageBox(w) || IsDialogWith(w, IDC_STATUS)); },
@@ -140,8 +143,9 @@ TEST_F(LauncherStartup, GameFolderTooLongForItsPathsStopsBeforeTouchingIt)
     ServeOnNginx("v1");
     for (size_t length : {250, 237}) {
         SCOPED_TRACE("game folder of " + std::to_string(length) + " characters");
-        ExpectStopsUntouched(GameFolderOfLength(length),
-                             "The game folder's path is too long: move Velmora World to a shorter folder.");
+        std::string folder = GameFolderOfLength(length);
+        ExpectStopsUntouched(folder, "The game folder's path is too long: move Velmora World to a shorter folder.");
+        EXPECT_TRUE(RemoveLongTree(folder));
     }
 }
 
@@ -150,8 +154,10 @@ TEST_F(LauncherStartup, FrenchGameFolderTooLong)
 {
     ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), LANG_FRENCH) << "run this test with LC_ALL=fr_FR.UTF-8";
     ServeOnNginx("v1");
-    ExpectStopsUntouched(GameFolderOfLength(250), "Le chemin du dossier du jeu est trop long : déplacez Velmora World "
-                                                  "dans un dossier plus court.");
+    std::string folder = GameFolderOfLength(250);
+    ExpectStopsUntouched(folder, "Le chemin du dossier du jeu est trop long : déplacez Velmora World dans un dossier "
+                                 "plus court.");
+    EXPECT_TRUE(RemoveLongTree(folder));
 }
 
 // The longest game folder the program takes: "Velmora World.exe.part" in it has 259 characters.

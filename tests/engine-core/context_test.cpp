@@ -1,5 +1,9 @@
 #include "engine/UpdateContext.h"
 #include "engine/PathFit.h"
+#include "tests/support/LongPaths.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/UnixShell.h"
+#include "tests/support/WaitFor.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <iterator>
@@ -151,6 +155,8 @@ TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
 
 namespace {
 
+using namespace testsupport;
+
 TEST(PathFit, FolderOfAPathKeepsTheBackslashOfADriveRoot)
 {
     struct Case {
@@ -189,6 +195,38 @@ TEST(PathFit, WholeTextsOnly)
     ASSERT_TRUE(GetOwnExePath(path));
     EXPECT_EQ(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY, 0u) << path;
     EXPECT_NE(std::string(path).find("engine_core_context_test"), std::string::npos) << path;
+}
+
+// Run by the next test, from a copy of this program whose path is too long for the buffer.
+TEST(PathFit, DISABLED_OwnPathCutByTheSystem)
+{
+    char path[MAX_PATH];
+    memset(path, 'x', sizeof path);
+    EXPECT_FALSE(GetOwnExePath(path));
+    EXPECT_STREQ(path, "");
+}
+
+TEST(PathFit, OwnPathTooLongForTheBufferIsRefused)
+{
+    std::string base = ScratchDir() + "\\";
+    ASSERT_LT(base.size(), 200u);
+    std::string folder = base + std::string(240 - base.size(), 'L');
+    ASSERT_TRUE(RemoveLongTree(folder));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    char self[MAX_PATH];
+    ASSERT_TRUE(GetOwnExePath(self));
+    std::string copy = folder + "\\engine_core_context_test.exe";
+    ASSERT_GT(copy.size(), 260u);
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+
+    std::string exitCodeFile = base + "exit-code.txt";
+    DeleteFileA(exitCodeFile.c_str());
+    ASSERT_TRUE(StartThroughUnixShell(copy, "--gtest_also_run_disabled_tests --gtest_filter=PathFit.DISABLED_OwnPathCutByTheSystem",
+                                      folder, exitCodeFile));
+    std::string exitCode;
+    ASSERT_TRUE(WaitFor([&] { return !(exitCode = ReadIfReadable(exitCodeFile)).empty(); }, 60000)) << "the copy did not end";
+    EXPECT_EQ(exitCode, "0\n") << "the copy took its cut path for a whole one";
+    EXPECT_TRUE(RemoveLongTree(folder));
 }
 
 } // namespace

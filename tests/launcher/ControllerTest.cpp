@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -378,6 +379,11 @@ const Texts kFrench = {1,
                        "Mise à jour impossible, réessayez plus tard",
                        "Prêt à jouer",
                        "Recherche des mises à jour..."};
+
+void PrintTo(const Texts& texts, std::ostream* os)
+{
+    *os << (texts.french ? "French" : "English");
+}
 
 class ControllerSteps : public ControllerTest, public ::testing::WithParamInterface<Texts> {
 protected:
