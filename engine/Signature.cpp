@@ -4,6 +4,7 @@
 #include "BuildSettings.h"
 #include <bcrypt.h>
 #include <cstring>
+#include <new>
 
 const BYTE g_publicKeys[][64] = {
     {VELMORA_PUBLIC_KEY_BYTES},
@@ -78,7 +79,12 @@ BOOL ReadWholeFile(const char* path, std::vector<BYTE>& bytes)
         return FALSE;
     if (size == 0)
         return TRUE;
-    bytes.resize(size);
+    // Up to 256 MiB in one piece may not be found in a 32-bit process: a list that cannot be read.
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
     DWORD read = 0;
     return ReadFile(file.get(), bytes.data(), size, &read, nullptr) && read == size;
 }

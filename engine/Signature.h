@@ -22,6 +22,6 @@ BOOL VerifyEcdsaP256(const BYTE* data, DWORD dataLength, const BYTE* signature, 
                      const BYTE* key);
 
 // Empties `bytes`, then reads the whole file into it. TRUE when the whole file lies in `bytes`
-// (an empty file gives TRUE and no bytes); FALSE for a missing or unreadable file, or one larger
-// than kMaxSignedListBytes.
+// (an empty file gives TRUE and no bytes); FALSE for a missing or unreadable file, one larger
+// than kMaxSignedListBytes, or one for which no memory is left.
 BOOL ReadWholeFile(const char* path, std::vector<BYTE>& bytes);

@@ -1,27 +1,33 @@
 #include "engine/UpdateContext.h"
-#include <cstdio>
 #include <cstring>
+#include "engine/PathFit.h"
 
 CUpdateContext::CUpdateContext()
     : m_szDir(), m_szExePath(), m_jobs(), m_bSelfUpdate(0)
 {
 }
 
-void CUpdateContext::InitPaths()
+BOOL CUpdateContext::InitPaths()
 {
-    GetCurrentDirectoryA(sizeof m_szDir, m_szDir);
-    GetModuleFileNameA(nullptr, m_szExePath, sizeof m_szExePath);
+    DWORD length = GetCurrentDirectoryA(sizeof m_szDir, m_szDir);
+    if (length == 0 || length >= sizeof m_szDir || !GetOwnExePath(m_szExePath)) {
+        memset(m_szDir, 0, sizeof m_szDir);
+        memset(m_szExePath, 0, sizeof m_szExePath);
+        return FALSE;
+    }
+    return TRUE;
 }
 
-void CUpdateContext::AddJob(const char* name, const char* urlPath, int bOptional)
+BOOL CUpdateContext::AddJob(const char* name, const char* urlPath, int bOptional)
 {
     DOWNLOAD_JOB job;
     memset(&job, 0, sizeof job);
-    // A longer path is cut to its first 259 characters.
-    snprintf(job.szLocalPath, sizeof job.szLocalPath, "%s\\%s", m_szDir, name);
-    strncpy(job.szUrlPath, urlPath, sizeof job.szUrlPath - 1);
+    if (!JoinFolderPath(job.szLocalPath, m_szDir, name) ||
+        !FormatWhole(job.szUrlPath, sizeof job.szUrlPath, "%s", urlPath))
+        return FALSE;
     job.bOptional = bOptional;
     m_jobs.push_back(job);
+    return TRUE;
 }
 
 CUpdateContext InitUpdateContext()

@@ -21,12 +21,14 @@ class CUpdateContext {
 public:
     CUpdateContext();
 
-    // Records the current directory as the game folder and the running executable's path.
-    void InitPaths();
+    // Records the current directory as the game folder and the running executable's path;
+    // FALSE, with both left empty, when either is not given whole.
+    BOOL InitPaths();
 
-    // Queues one job at the end of m_jobs: local path m_szDir + "\" + name (cut to 259
-    // characters, name kept as given), the URL path as given, no size and no digest.
-    void AddJob(const char* name, const char* urlPath, int bOptional);
+    // Queues one job at the end of m_jobs: local path m_szDir + "\" + name (name kept as given),
+    // the URL path as given, no size and no digest. FALSE, with nothing queued, when the local
+    // path or the URL path does not fit in the job.
+    BOOL AddJob(const char* name, const char* urlPath, int bOptional);
 
     // Checks "filelist.new" and queues every listed file that is missing or differs.
     ListCheckResult BuildDownloadList();

@@ -2,6 +2,8 @@
 
 #include "framework/Wnd.h"
 
+#include <vector>
+
 namespace {
 CWinApp* g_pApp;      // the application object in force
 CWinApp* g_pStandIn;  // made on demand when the program has none
@@ -27,14 +29,18 @@ HINSTANCE AfxGetResourceHandle() { return GetModuleHandleA(NULL); }
 LPCTSTR AfxGetAppName() { return AfxGetApp()->m_pszAppName; }
 
 CString AfxGetExeTitle() {
-    char path[MAX_PATH + 1] = "";
-    DWORD len = GetModuleFileNameA(NULL, path, MAX_PATH);
-    path[len < MAX_PATH ? len : MAX_PATH] = '\0';
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':')
+    // The wide call gives the whole path, however long; a cut one would end in part of the name.
+    std::vector<WCHAR> path(32768);
+    DWORD len = GetModuleFileNameW(NULL, path.data(), (DWORD)path.size());
+    path[len < path.size() ? len : path.size() - 1] = L'\0';
+    const WCHAR* name = path.data();
+    for (const WCHAR* p = path.data(); *p; ++p)
+        if (*p == L'\\' || *p == L'/' || *p == L':')
             name = p + 1;
-    CString title(name);
+    char ansiName[MAX_PATH] = "";
+    if (!WideCharToMultiByte(CP_ACP, 0, name, -1, ansiName, sizeof ansiName, NULL, NULL))
+        ansiName[0] = '\0';
+    CString title(ansiName);
     int dot = title.ReverseFind('.');
     if (dot > 0)
         title = title.Left(dot);

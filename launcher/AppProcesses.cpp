@@ -2,8 +2,8 @@
 // starting the game client.
 #include "launcher/TarnwickApp.h"
 #include <shellapi.h>
-#include <cstdio>
 #include "engine/Log.h"
+#include "engine/PathFit.h"
 #include "engine/UpdateContext.h"
 #include "engine/Language.h"
 
@@ -38,10 +38,10 @@ HINSTANCE CTarnwickApp::OpenUrl(const char* url)
 
 BOOL CTarnwickApp::RelaunchSelf()
 {
-    char exePath[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, exePath, sizeof exePath);
+    char exePath[MAX_PATH];
     char commandLine[MAX_PATH + 16];
-    wsprintfA(commandLine, "\"%s\" /relance", exePath);
+    if (!GetOwnExePath(exePath) || !FormatWhole(commandLine, sizeof commandLine, "\"%s\" /relance", exePath))
+        return FALSE;
 
     // The new launcher's single-instance check must find the name free.
     if (m_hMutex) {
@@ -54,10 +54,10 @@ BOOL CTarnwickApp::RelaunchSelf()
 
 BOOL CTarnwickApp::LaunchGame()
 {
+    char clientPath[MAX_PATH];
     char commandLine[kMaxGameCommandLine + 1];
-    int length = snprintf(commandLine, sizeof commandLine, "\"%s\\%s\" %s", g_update.m_szDir, kGameClient,
-                          kLaunchToken);
-    if (length < 0 || (size_t)length > kMaxGameCommandLine)
+    if (!JoinFolderPath(clientPath, g_update.m_szDir, kGameClient) ||
+        !FormatWhole(commandLine, sizeof commandLine, "\"%s\" %s", clientPath, kLaunchToken))
         return FALSE;
 
     PatchLog("LANCE %s", commandLine);

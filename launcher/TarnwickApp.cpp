@@ -1,9 +1,11 @@
 #include "launcher/TarnwickApp.h"
 #include <string>
 #include "engine/Pause.h"
+#include "engine/PathFit.h"
 #include "engine/UpdateContext.h"
 #include "installer/Installer.h"
 #include "launcher/CommandLine.h"
+#include "launcher/FolderFit.h"
 #include "launcher/TarnwickDlg.h"
 #include "engine/Language.h"
 
@@ -12,6 +14,12 @@ namespace {
 const char kMutexName[] = "VelmoraWorldPatcher";
 const int kInstanceAttempts = 20;
 const DWORD kInstanceRetryMs = 250;
+
+// Shown before anything in the folder is touched.
+void ShowFolderTooLong()
+{
+    AfxMessageBox(FolderTooLongText(), MB_OK | MB_ICONERROR);
+}
 
 } // namespace
 
@@ -40,14 +48,21 @@ BOOL CTarnwickApp::InitInstance()
     if (!CheckSingleInstance())
         return FALSE;
 
-    char exePath[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, exePath, sizeof exePath);
+    char exePath[MAX_PATH];
+    if (!GetOwnExePath(exePath)) {
+        ShowFolderTooLong();
+        return FALSE;
+    }
 
     const bool installStage = HasInstallSwitch(m_lpCmdLine);
     const bool restart = !installStage && HasRelaunchSwitch(m_lpCmdLine);
     if (!installStage && !restart && RunInstaller(exePath, &m_hMutex) != INSTALL_CONTINUE)
         return FALSE;
 
+    if (!GameFolderFits(exePath)) {
+        ShowFolderTooLong();
+        return FALSE;
+    }
     if (!PrepareStartup())
         return FALSE;
 
@@ -92,16 +107,11 @@ BOOL CTarnwickApp::CheckSingleInstance()
 
 BOOL CTarnwickApp::PrepareStartup()
 {
-    char exePath[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, exePath, sizeof exePath);
-    char oldPath[MAX_PATH + 8];
-    wsprintfA(oldPath, "%s.old", exePath);
-
+    char exePath[MAX_PATH];
+    char oldPath[MAX_PATH];
     char folder[MAX_PATH];
-    lstrcpynA(folder, exePath, sizeof folder);
-    if (char* lastSlash = strrchr(folder, '\\'))
-        *lastSlash = '\0';
-    if (!SetCurrentDirectoryA(folder))
+    if (!GetOwnExePath(exePath) || !FormatWhole(oldPath, sizeof oldPath, "%s.old", exePath) ||
+        !FolderOfPath(exePath, folder) || !SetCurrentDirectoryA(folder))
         return FALSE;
 
     DeleteFileA(oldPath);
@@ -109,6 +119,5 @@ BOOL CTarnwickApp::PrepareStartup()
     if (!HasRelaunchSwitch(m_lpCmdLine))
         DeleteFileA("PatchLog.txt");
 
-    g_update.InitPaths();
-    return TRUE;
+    return g_update.InitPaths();
 }

@@ -13,7 +13,7 @@ public:
     // TRUE when this process created the single-instance mutex; FALSE after the "already running" box.
     BOOL CheckSingleInstance();
     // Makes the executable's folder the current directory and clears the previous run's leftovers;
-    // FALSE only when the folder cannot be entered.
+    // FALSE when the folder cannot be entered or its paths do not fit.
     BOOL PrepareStartup();
 
     HINSTANCE OpenUrl(const char* url);

@@ -6,10 +6,12 @@
 #include <ctime>
 #include "engine/FileList.h"
 #include "engine/Log.h"
+#include "engine/PathFit.h"
 #include "engine/Pause.h"
 #include "engine/Signature.h"
 #include "engine/UpdateContext.h"
 #include "engine/Updater.h"
+#include "launcher/FolderFit.h"
 #include "launcher/GameHost.h"
 #include "launcher/TarnwickApp.h"
 #include "engine/Language.h"
@@ -59,11 +61,13 @@ void CTarnwickDlg::StartUpdateCheck()
 {
     g_update.m_jobs.clear();
 
-    // A cut path would name some other file: delete only the whole one.
+    // Start-up refuses a folder this long; the check stays so that no path is ever cut here.
     char sigPath[MAX_PATH];
-    int length = snprintf(sigPath, sizeof sigPath, "%s\\filelist.sig", g_update.m_szDir);
-    if (length > 0 && (size_t)length < sizeof sigPath)
-        DeleteFileA(sigPath);
+    if (!JoinFolderPath(sigPath, g_update.m_szDir, "filelist.sig")) {
+        ShowError(FolderTooLongText());
+        return;
+    }
+    DeleteFileA(sigPath);
 
     // Defeats every cache between us and the server: seconds since 1970 (32 bits), then the
     // milliseconds since the system started.
@@ -72,7 +76,11 @@ void CTarnwickDlg::StartUpdateCheck()
     for (const ListJob& job : kListJobs) {
         char url[64];
         snprintf(url, sizeof url, "%s%s", job.urlPath, query);
-        g_update.AddJob(job.name, url, job.bOptional);
+        if (!g_update.AddJob(job.name, url, job.bOptional)) {
+            g_update.m_jobs.clear();
+            ShowError(FolderTooLongText());
+            return;
+        }
     }
 
     m_nState = STATE_CHECKING;

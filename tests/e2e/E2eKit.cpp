@@ -116,6 +116,17 @@ void InstallGameFolder(const std::string& game, const std::string& folder)
     return ::testing::AssertionSuccess();
 }
 
+std::map<std::string, std::string> ReadVornRecord(const std::string& folder)
+{
+    std::map<std::string, std::string> record;
+    for (const std::string& line : SplitLines(ReadWholeFile(JoinPath(folder, "VornStarted.txt")))) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            record[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return record;
+}
+
 // ---- Files ----
 
 std::string LauncherExe()

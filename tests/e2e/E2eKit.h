@@ -2,6 +2,7 @@
 // process, what its window shows, and the servers' request logs.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -29,6 +30,10 @@ void ClearFaultServer();
 void InstallGameFolder(const std::string& game, const std::string& folder);
 // Every listed file of the game is in the folder with the published bytes.
 ::testing::AssertionResult HoldsGame(const std::string& game, const std::string& folder);
+
+// What the stand-in game client recorded of its start in the folder ("VornStarted.txt"): cmdline,
+// cwd, argc, arg1...
+std::map<std::string, std::string> ReadVornRecord(const std::string& folder);
 
 // ---- Files ----
 std::string LauncherExe();     // this build's launcher

@@ -79,15 +79,15 @@ Pixels Background()
     return ::testing::AssertionSuccess();
 }
 
-std::vector<std::string> LauncherE2e::LogEndingWith(const std::string& last)
+std::vector<std::string> LauncherE2e::LogEndingWith(const std::string& folder, const std::string& last)
 {
     // The window shows some states a moment before the log records them.
     WaitFor([&] {
-        std::string text = LogText(GameFolder());
+        std::string text = LogText(folder);
         std::string end = "\t" + last + "\r\n";
         return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
     }, 10000);
-    return LogMessages(GameFolder());
+    return LogMessages(folder);
 }
 
 void LauncherE2e::CloseGameClients()

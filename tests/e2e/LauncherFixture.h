@@ -22,7 +22,8 @@ protected:
     ::testing::AssertionResult StartOverV1(e2e::Launcher& launcher, const std::string& served,
                                            const std::string& status, DWORD timeoutMs = 60000);
     // The folder's log once its last message is `last`, for a launcher that may still be writing it.
-    std::vector<std::string> LogEndingWith(const std::string& last);
+    std::vector<std::string> LogEndingWith(const std::string& last) { return LogEndingWith(GameFolder(), last); }
+    std::vector<std::string> LogEndingWith(const std::string& folder, const std::string& last);
 
     // The window is ready: exactly 480 x 600 with rounded corners, PLAY shown, both bars full,
     // the labels printed on the picture. Saves a screenshot under the name.

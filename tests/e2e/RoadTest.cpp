@@ -42,24 +42,6 @@ void ExpectListFetch(const std::vector<Request>& requests, size_t first)
     }
 }
 
-std::map<std::string, std::string> ReadVornRecord(const std::string& folder)
-{
-    std::map<std::string, std::string> record;
-    std::string text = ReadWholeFile(JoinPath(folder, "VornStarted.txt"));
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        std::string line = text.substr(start, end - start);
-        size_t eq = line.find('=');
-        if (eq != std::string::npos)
-            record[line.substr(0, eq)] = line.substr(eq + 1);
-        if (end == std::string::npos)
-            break;
-        start = end + 2;
-    }
-    return record;
-}
-
 std::string KnownFolder(int csidl)
 {
     char path[MAX_PATH] = "";

@@ -1,4 +1,9 @@
 #include "engine/UpdateContext.h"
+#include "engine/PathFit.h"
+#include "tests/support/LongPaths.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/UnixShell.h"
+#include "tests/support/WaitFor.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <iterator>
@@ -59,7 +64,7 @@ TEST(UpdateContext, InitPathsRecordsCurrentFolderAndOwnExecutable)
     ASSERT_TRUE(SetCurrentDirectoryA(temp));
 
     CUpdateContext context;
-    context.InitPaths();
+    EXPECT_TRUE(context.InitPaths());
     char expectedDir[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, expectedDir);
     SetCurrentDirectoryA(previous);
@@ -103,31 +108,31 @@ TEST(JobQueue, NameIsUsedAsGivenWithItsSlashes)
     EXPECT_STREQ(context.m_jobs.front().szLocalPath, "D:\\Game\\data/maps/Big Map.res");
 }
 
-TEST(JobQueue, LocalPathIsCutTo259Characters)
+TEST(JobQueue, PathsThatDoNotFitAreRefusedNotCut)
 {
     const std::string dir = "C:\\" + std::string(247, 'd');
     ASSERT_EQ(dir.size(), 250u);
-    const std::string name = "abcdefghijklmnopqrst";
     CUpdateContext context = ContextIn(dir);
-    context.AddJob(name.c_str(), "x", 0);
-    context.AddJob("a.txt", "y", 0);
+    // 259 characters fit; one more would have been cut to a name of some other file.
+    EXPECT_TRUE(context.AddJob("abcdefgh", "x", 0));
+    EXPECT_FALSE(context.AddJob("abcdefghi", "y", 0));
+    EXPECT_FALSE(context.AddJob("filelist.sig", "y", 1));
+    std::string url(782, 'u');
+    EXPECT_TRUE(context.AddJob("a", url.c_str(), 1));
+    url += 'u';
+    EXPECT_FALSE(context.AddJob("b", url.c_str(), 1));
 
-    const std::string joined = dir + "\\" + name;
     ASSERT_EQ(context.m_jobs.size(), 2u);
-    EXPECT_EQ(std::string(context.m_jobs.front().szLocalPath), joined.substr(0, 259));
+    EXPECT_EQ(std::string(context.m_jobs.front().szLocalPath), dir + "\\abcdefgh");
     EXPECT_EQ(strlen(context.m_jobs.front().szLocalPath), 259u);
-    EXPECT_EQ(std::string(context.m_jobs.back().szLocalPath), dir + "\\a.txt");
+    EXPECT_EQ(std::string(context.m_jobs.back().szUrlPath), url.substr(0, 782));
 }
 
-TEST(JobQueue, OverlongUrlPathIsCutInsteadOfOverrunningTheJob)
+TEST(JobQueue, DriveRootGetsNoSecondBackslash)
 {
-    CUpdateContext context = ContextIn("C:\\G");
-    std::string url(1000, 'u');
-    context.AddJob("a", url.c_str(), 1);
-    ASSERT_EQ(context.m_jobs.size(), 1u);
-    const DOWNLOAD_JOB& job = context.m_jobs.front();
-    EXPECT_EQ(std::string(job.szUrlPath), url.substr(0, 782));
-    EXPECT_EQ(job.bOptional, 1);
+    CUpdateContext context = ContextIn("M:\\");
+    ASSERT_TRUE(context.AddJob("filelist.new", "files/pc/filelist.txt", 0));
+    EXPECT_STREQ(context.m_jobs.front().szLocalPath, "M:\\filelist.new");
 }
 
 TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
@@ -144,6 +149,84 @@ TEST(JobQueue, JobsKeepTheOrderInWhichTheyWereQueued)
         EXPECT_EQ(std::string(job.szUrlPath), std::string("files/pc/") + names[i]);
         ++i;
     }
+}
+
+} // namespace
+
+namespace {
+
+using namespace testsupport;
+
+TEST(PathFit, FolderOfAPathKeepsTheBackslashOfADriveRoot)
+{
+    struct Case {
+        const char* path;
+        const char* folder; // nullptr: refused
+    } cases[] = {
+        {"D:\\Velmora World.exe", "D:\\"},
+        {"D:\\Jeux\\Velmora World.exe", "D:\\Jeux"},
+        {"D:\\Jeux\\Velmora\\V.exe", "D:\\Jeux\\Velmora"},
+        {"\\\\server\\share\\V.exe", "\\\\server\\share"},
+        {"\\V.exe", "\\"},
+        {"V.exe", nullptr},
+    };
+    for (const Case& c : cases) {
+        char folder[MAX_PATH];
+        EXPECT_EQ(FolderOfPath(c.path, folder) != FALSE, c.folder != nullptr) << c.path;
+        EXPECT_STREQ(folder, c.folder ? c.folder : "") << c.path;
+    }
+}
+
+TEST(PathFit, WholeTextsOnly)
+{
+    char out[8];
+    EXPECT_TRUE(FormatWhole(out, sizeof out, "%s.old", "abc"));
+    EXPECT_STREQ(out, "abc.old");
+    EXPECT_FALSE(FormatWhole(out, sizeof out, "%s.old", "abcd"));
+    EXPECT_STREQ(out, "");
+
+    char path[MAX_PATH];
+    EXPECT_TRUE(JoinFolderPath(path, "C:\\Jeux", "Vorn.exe"));
+    EXPECT_STREQ(path, "C:\\Jeux\\Vorn.exe");
+    EXPECT_FALSE(JoinFolderPath(path, ("C:\\" + std::string(250, 'd')).c_str(), "Vorn.exe"));
+    EXPECT_STREQ(path, "");
+
+    // This test program's own path fits: it is given whole.
+    ASSERT_TRUE(GetOwnExePath(path));
+    EXPECT_EQ(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY, 0u) << path;
+    EXPECT_NE(std::string(path).find("engine_core_context_test"), std::string::npos) << path;
+}
+
+// Run by the next test, from a copy of this program whose path is too long for the buffer.
+TEST(PathFit, DISABLED_OwnPathCutByTheSystem)
+{
+    char path[MAX_PATH];
+    memset(path, 'x', sizeof path);
+    EXPECT_FALSE(GetOwnExePath(path));
+    EXPECT_STREQ(path, "");
+}
+
+TEST(PathFit, OwnPathTooLongForTheBufferIsRefused)
+{
+    std::string base = ScratchDir() + "\\";
+    ASSERT_LT(base.size(), 200u);
+    std::string folder = base + std::string(240 - base.size(), 'L');
+    ASSERT_TRUE(RemoveLongTree(folder));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    char self[MAX_PATH];
+    ASSERT_TRUE(GetOwnExePath(self));
+    std::string copy = folder + "\\engine_core_context_test.exe";
+    ASSERT_GT(copy.size(), 260u);
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+
+    std::string exitCodeFile = base + "exit-code.txt";
+    DeleteFileA(exitCodeFile.c_str());
+    ASSERT_TRUE(StartThroughUnixShell(copy, "--gtest_also_run_disabled_tests --gtest_filter=PathFit.DISABLED_OwnPathCutByTheSystem",
+                                      folder, exitCodeFile));
+    std::string exitCode;
+    ASSERT_TRUE(WaitFor([&] { return !(exitCode = ReadIfReadable(exitCodeFile)).empty(); }, 60000)) << "the copy did not end";
+    EXPECT_EQ(exitCode, "0\n") << "the copy took its cut path for a whole one";
+    EXPECT_TRUE(RemoveLongTree(folder));
 }
 
 } // namespace

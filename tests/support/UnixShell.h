@@ -1,0 +1,17 @@
+// Programs started from a Unix shell, as Wine's loader starts them: Wine's own CreateProcess finds no
+// program whose path has 260 characters or more, which Windows can start.
+#pragma once
+#include <string>
+
+namespace testsupport {
+
+// The Unix path of a path on drive Z: (the Unix root); "" for any other.
+std::string UnixPath(const std::string& windowsPath);
+
+// Runs "<exe>" with the arguments (Windows quoting) in the folder, through Wine's loader from a Unix
+// shell, and writes its exit code and a line end into `exitCodeFile` once it has ended. There is no
+// Windows process to wait for: wait for that file. False when the shell did not start.
+bool StartThroughUnixShell(const std::string& exe, const std::string& arguments, const std::string& folder,
+                           const std::string& exitCodeFile);
+
+} // namespace testsupport
