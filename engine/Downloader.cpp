@@ -224,7 +224,7 @@ DownloadResult CUpdater::SendRequest(const DOWNLOAD_JOB* pJob, DWORD offset, Htt
     int rangeLength = 0;
     if (offset > 0)
         rangeLength = wsprintfA(range, "Range: bytes=%u-\r\n", (unsigned)offset);
-    if (!HttpSendRequestA(request, rangeLength ? range : NULL, (DWORD)rangeLength, NULL, 0))
+    if (!m_calls.SendRequest(request, rangeLength ? range : NULL, (DWORD)rangeLength))
         return DL_SEND_FAILED;
 
     DWORD size = sizeof answer.length;
@@ -289,7 +289,7 @@ DownloadResult CUpdater::ReceiveBody(DOWNLOAD_JOB* pJob, const char* partPath, H
     TransferShown shown = {offset, GetTickCount()};
     for (;;) {
         DWORD read = 0;
-        if (StopRequested() || !InternetReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
+        if (StopRequested() || !m_calls.ReadFile(request, g_downloadBuffer, DOWNLOAD_CHUNK_SIZE, &read)) {
             part.Close();
             CloseHandleOnce(m_hRequest);
             return DL_INCOMPLETE;
@@ -376,8 +376,7 @@ DownloadResult CUpdater::DownloadWithRetry(DOWNLOAD_JOB* pJob)
             PatchLog("%s: retry %d/%d (last error %u, code %u)", pJob->szUrlPath, attempt,
                      MAX_DOWNLOAD_ATTEMPTS, (unsigned)result, (unsigned)error);
             SetStatus(FrEn("Connexion perdue, reprise...", "Connection lost, resuming..."));
-            PauseMs(DOWNLOAD_RETRY_DELAY_MS);
-            if (StopRequested())
+            if (!PauseUnlessStopped(DOWNLOAD_RETRY_DELAY_MS))
                 return result;
             if (!Connect()) {
                 result = DL_CONNECT_FAILED;

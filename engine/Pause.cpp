@@ -42,6 +42,12 @@ void PauseMs(DWORD ms)
     Sleep(hook ? hook(ms) : ms);
 }
 
+BOOL PauseMsUnless(DWORD ms, HANDLE wake)
+{
+    PauseHook hook = ActiveHook();
+    return WaitForSingleObject(wake, hook ? hook(ms) : ms) != WAIT_OBJECT_0;
+}
+
 UINT TimerElapseMs(UINT ms)
 {
     PauseHook hook = ActiveHook();

@@ -6,6 +6,9 @@
 // Sleeps for the given time, or for what the test hook makes of it.
 void PauseMs(DWORD ms);
 
+// The same pause, ended early once `wake` (an event) is set; FALSE when `wake` ended it.
+BOOL PauseMsUnless(DWORD ms, HANDLE wake);
+
 // The elapse to give a timer that the program wants to fire after `ms`.
 UINT TimerElapseMs(UINT ms);
 

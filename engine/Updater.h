@@ -5,6 +5,7 @@
 #include <wininet.h>
 #include <list>
 #include <string>
+#include "engine/ServerCalls.h"
 #include "engine/UpdateContext.h"
 
 class CTarnwickDlg;
@@ -30,9 +31,10 @@ const int MAX_CONNECT_ATTEMPTS = 4;
 const DWORD CONNECT_RETRY_DELAY_MS = 1500;
 const int MAX_VERIFY_PASSES = 3;
 
-// How long the window's destruction waits for a worker it asked to stop before killing it: longer
-// than the worker's own pauses (2 s between attempts), short enough for a user who quits.
-const DWORD WORKER_STOP_TIMEOUT_MS = 5000;
+// How long the window's destruction waits for a worker it asked to stop before killing it: the
+// worker leaves its pauses and its calls to the server at once, so this is a last resort that keeps
+// a quit well inside a second launcher's wait for the mutex (20 tries, 250 ms apart).
+const DWORD WORKER_STOP_TIMEOUT_MS = 2000;
 
 enum DownloadResult {
     DL_OK = 0,
@@ -122,11 +124,18 @@ private:
     // The worker's label texts are white.
     void ShowInWhite(CLabel& label, const char* text);
 
+    // A pause between attempts that the stop ends; FALSE when it did.
+    BOOL PauseUnlessStopped(DWORD ms);
+
     // Set by the UI thread when the window goes away during a run; the worker then unwinds
-    // without showing or posting anything.
+    // without showing or posting anything. The event, set with it, ends the worker's pauses;
+    // the calls to the server are stopped with it too.
     volatile LONG m_bStop;
 
     // Some WinINet versions move the connection itself to the host a redirect led to: the next
     // request then needs a new one.
     BOOL m_bConnectionMoved = FALSE;
+
+    HANDLE m_hStopEvent;
+    CServerCalls m_calls;
 };

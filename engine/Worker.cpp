@@ -51,7 +51,7 @@ UINT UpdaterThreadProc(LPVOID pParam)
 
 CUpdater::CUpdater(CTarnwickDlg* pDlg)
     : m_hSession(NULL), m_hConnect(NULL), m_hRequest(NULL), m_strHost(), m_pThread(NULL),
-      m_pDlg(pDlg), m_nDone(0), m_pContext(NULL), m_bStop(0)
+      m_pDlg(pDlg), m_nDone(0), m_pContext(NULL), m_bStop(0), m_hStopEvent(CreateEventA(NULL, TRUE, FALSE, NULL))
 {
 }
 
@@ -59,12 +59,17 @@ CUpdater::~CUpdater()
 {
     Stop();
     CloseHandles();
+    if (m_hStopEvent)
+        CloseHandle(m_hStopEvent);
 }
 
 void CUpdater::Start(CUpdateContext* pContext)
 {
     m_pContext = pContext;
     InterlockedExchange(&m_bStop, 0);
+    if (m_hStopEvent)
+        ResetEvent(m_hStopEvent);
+    m_calls.Reset();
     m_pThread = AfxBeginThread(UpdaterThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (m_pThread) {
         m_pThread->m_bAutoDelete = FALSE;
@@ -83,16 +88,20 @@ void CUpdater::Wait()
 }
 
 // Killing a thread that holds the C runtime's heap or file locks can hang the process at exit, so
-// the worker is asked to stop first: the flag makes it unwind without boxes or posts, closing the
-// request unblocks a read where the platform allows it, its boxes are closed, and its label and bar
-// updates are carried out while we wait. Only a worker that is still stuck is terminated.
+// the worker is asked to stop first: the flag makes it unwind without boxes or posts, the event
+// ends its pauses and makes it leave a call to the server that does not return, closing the
+// request lets such a call end where the platform allows it, its boxes are closed, and its label
+// and bar updates are carried out while we wait. Only a worker that is still stuck is terminated.
 void CUpdater::Stop()
 {
     if (!m_pThread)
         return;
     InterlockedExchange(&m_bStop, 1);
+    if (m_hStopEvent)
+        SetEvent(m_hStopEvent);
+    m_calls.Stop();
     CloseHandleOnce(m_hRequest);
-    if (!WaitPumpingSentMessages(m_pThread, TimerElapseMs(WORKER_STOP_TIMEOUT_MS), TRUE)) {
+    if (!WaitPumpingSentMessages(m_pThread, WORKER_STOP_TIMEOUT_MS, TRUE)) {
         PatchLog("Worker did not stop, terminated");
         TerminateThread(m_pThread->m_hThread, 0);
         WaitForSingleObject(m_pThread->m_hThread, INFINITE);
@@ -136,8 +145,7 @@ BOOL CUpdater::RunJobs(std::list<DOWNLOAD_JOB>::iterator& position)
     for (int attempt = 1; attempt <= MAX_CONNECT_ATTEMPTS && !connected; ++attempt) {
         if (attempt > 1) {
             PatchLog("Connect retry %d/%d", attempt, MAX_CONNECT_ATTEMPTS);
-            PauseMs(CONNECT_RETRY_DELAY_MS);
-            if (StopRequested())
+            if (!PauseUnlessStopped(CONNECT_RETRY_DELAY_MS))
                 return FALSE;
         }
         connected = Connect();
@@ -238,6 +246,15 @@ void CUpdater::ReportError(DownloadResult result)
     AfxMessageBox(box, MB_ICONERROR);
     if (result == DL_WRITE_FAILED && !StopRequested())
         exit(1);
+}
+
+BOOL CUpdater::PauseUnlessStopped(DWORD ms)
+{
+    if (!m_hStopEvent) {
+        PauseMs(ms);
+        return !StopRequested();
+    }
+    return PauseMsUnless(ms, m_hStopEvent);
 }
 
 void CUpdater::SetStatus(const char* text)

@@ -28,6 +28,8 @@ files. The query string of a request is ignored when rules and files are looked 
                         client that gives up the body may first read what is waiting (Wine's
                         WinINet does), and would never see its end at full speed
     redirect CODE URL   answers CODE with "Location: URL" and a short body
+    stall OFFSET        announces the full length, sends up to the file offset OFFSET, then sends
+                        nothing more and keeps the connection open until the client closes it
 
 Every request is appended to <state>/requests.log, once answered, as one tab-separated line:
     path  range-header-or-"-"  status  body-bytes-sent
@@ -135,6 +137,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def _wait_for_client_close(self):
+        self.connection.settimeout(None)
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+
     def _simple(self, status):
         body = ("%d\n" % status).encode()
         self._send_head(status, [("Content-Length", str(len(body))), ("Content-Type", "text/plain")])
@@ -232,7 +242,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body = bytes(b ^ 0xFF for b in body)
         if mode == "short":
             body = body[:max(0, len(body) - int(args[0]))]
-        if mode == "cut":
+        if mode in ("cut", "stall"):
             body = body[:max(0, int(args[0]) - begin)]
         self._send_head(status, headers)
 
@@ -247,6 +257,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 sent += piece
         else:
             sent = self._write(body)
+        if mode == "stall":
+            self._wait_for_client_close()
         self._record(status, sent)
         if mode in ("short", "cut"):
             self._cut_connection()

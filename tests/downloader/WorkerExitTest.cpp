@@ -1,5 +1,6 @@
-// How the worker ends the process or is ended with it, each case run in a child process:
-// quitting during a download (the server still sending or stalled) or while the worker asks to retry, and a failed write.
+// How the worker ends the process or is ended with it, each case run in a child process: quitting
+// during a download (the server still sending or stalled), during the worker's pauses or while it
+// asks to retry, and a failed write.
 #include "DownloadTestKit.h"
 #include "engine/Language.h"
 #include "tests/support/ChildProcess.h"
@@ -22,14 +23,20 @@ namespace {
 
 const char* QUIT_URL_NAME = "WorkerExitTest.Quit";
 
+// A launcher started right after a quit tries for the mutex 20 times, 250 ms apart: the quitting
+// one must be gone by then.
+const unsigned long SECOND_LAUNCHER_WAIT_MS = 20 * 250;
+
 std::string ResultFile(const std::string& folder)
 {
     return folder + "\\result.txt";
 }
 
-// Child side of the quit tests: state for the timer callback.
+// Child side of the quit tests: state for the timer callback and the pause hook.
 DWORD g_quitAt = 0;
 std::function<bool()> g_quitWhen;
+volatile DWORD g_firstPause = 0;
+volatile DWORD g_firstPauseAt = 0;
 
 void CALLBACK QuitWhenReady(HWND hwnd, UINT, UINT_PTR id, DWORD)
 {
@@ -50,55 +57,106 @@ HWND WorkerBox(CUpdater& updater)
     return FindTopWindow([worker](HWND w) { return GetWindowThreadProcessId(w, NULL) == worker && IsMessageBox(w); });
 }
 
-// Runs the main window modally with a worker on `file`, quits once `quitWhen` says so, and
+struct QuitPlan {
+    std::string file;                        // the one job, on the fault server
+    std::function<bool(CUpdater&)> quitWhen; // asked every 10 ms on the window's thread
+    DWORD waitDivisor;                       // the program's pauses last requested / divisor
+    std::string host;
+};
+
+// Runs the main window modally with a worker on the plan's file, quits once the plan says so, and
 // writes what it saw into result.txt.
-void RunQuitChild(const std::string& folder, const std::string& file, const std::function<bool(CUpdater&)>& quitWhen)
+void RunQuitChild(const QuitPlan& plan)
 {
+    const std::string folder = ChildArgument();
     SetCurrentDirectoryA(folder.c_str());
     g_bFrench = 0;
-    WaitRecorder waits(10);
+    WaitRecorder waits(plan.waitDivisor);
+    waits.OnWait([&waits](size_t count) {
+        if (count == 1) {
+            g_firstPause = waits.Waits().front();
+            g_firstPauseAt = GetTickCount();
+        }
+    });
     FaultServer server(QUIT_URL_NAME);
     CUpdateContext context;
-    context.m_jobs.push_back(MakeJob(folder + "\\" + file, server.Url(file), ReadWholeFile(folder + "\\md5.txt")));
+    context.m_jobs.push_back(
+        MakeJob(folder + "\\" + plan.file, server.Url(plan.file), ReadWholeFile(folder + "\\md5.txt")));
     CTestLauncherDlg dlg;
-    dlg.m_pUpdater->m_strHost = FaultServer::Host();
-    g_quitWhen = [&] { return quitWhen(*dlg.m_pUpdater); };
+    dlg.m_pUpdater->m_strHost = plan.host.c_str();
+    g_quitWhen = [&] { return plan.quitWhen(*dlg.m_pUpdater); };
     int posted = 0;
+    DWORD goneAt = 0;
     dlg.m_onInit = [&] {
         dlg.m_pUpdater->Start(&context);
         SetTimer(dlg.GetSafeHwnd(), 1, 10, QuitWhenReady);
     };
     dlg.m_onDestroy = [&] {
+        goneAt = GetTickCount();
         MSG msg;
         posted = dlg.m_nDonePosted + dlg.m_nFailedPosted +
                  (PeekMessageA(&msg, dlg.GetSafeHwnd(), WM_UPDATE_DONE, WM_UPDATE_FAILED, PM_REMOVE) ? 1 : 0);
     };
     dlg.DoModal();
-    DWORD elapsed = GetTickCount() - g_quitAt;
     if (FILE* f = fopen(ResultFile(folder).c_str(), "w")) {
-        fprintf(f, "%d %lu %d\n", g_quitAt ? 1 : 0, (unsigned long)elapsed, posted);
+        fprintf(f, "%lu %lu %d %lu %lu\n", (unsigned long)g_quitAt, (unsigned long)goneAt, posted,
+                (unsigned long)g_firstPause, (unsigned long)g_firstPauseAt);
         fclose(f);
     }
 }
 
 struct QuitResult {
     int exitCode;
-    int quit;
-    unsigned long elapsedMs;
+    bool quit;
+    unsigned long quitToExitMs; // from the QUIT press to the end of the process
     int posted;
+    unsigned long firstPause;   // the first pause the program asked for, 0 when none
+    unsigned long pauseToStopMs; // from the start of that pause to the worker's end
 };
 
 QuitResult RunQuit(CurrentFolder& folder, const std::string& testName, const std::string& data)
 {
     WriteWholeFile(folder.Path("md5.txt"), Md5Of(data));
-    QuitResult result = {-1, 0, 0, 0};
+    QuitResult result = {-1, false, 0, 0, 0, 0};
     ChildProcess child;
-    DWORD exitCode = 0;
-    if (StartTestInChild(child, testName, folder.Path()) && child.Wait(60000, exitCode))
+    DWORD exitCode = 0, exitAt = 0;
+    if (StartTestInChild(child, testName, folder.Path()) && child.Wait(60000, exitCode)) {
+        exitAt = GetTickCount();
         result.exitCode = (int)exitCode;
+    }
+    unsigned long quitAt = 0, goneAt = 0, pauseAt = 0;
     std::string text = ReadWholeFile(ResultFile(folder.Path()));
-    sscanf(text.c_str(), "%d %lu %d", &result.quit, &result.elapsedMs, &result.posted);
+    if (sscanf(text.c_str(), "%lu %lu %d %lu %lu", &quitAt, &goneAt, &result.posted, &result.firstPause,
+               &pauseAt) == 5 && quitAt) {
+        result.quit = true;
+        result.quitToExitMs = exitAt - quitAt;
+        result.pauseToStopMs = pauseAt ? goneAt - pauseAt : 0;
+    }
     return result;
+}
+
+// A quit ends the process well before a second launcher gives up, with nothing posted to the
+// window and no worker killed.
+void ExpectPromptQuit(const QuitResult& result, const std::string& folder)
+{
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_TRUE(result.quit);
+    EXPECT_LT(result.quitToExitMs, SECOND_LAUNCHER_WAIT_MS);
+    EXPECT_EQ(0, result.posted);
+    std::string log = LogText(folder);
+    EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
+    EXPECT_EQ(std::string::npos, log.find("CODE:")) << "no error box while quitting";
+}
+
+QuitPlan PlanFor(const std::string& file, const std::function<bool(CUpdater&)>& quitWhen)
+{
+    return QuitPlan{file, quitWhen, 10, FaultServer::Host()};
+}
+
+// Quits as soon as the worker asks for its first pause, and lets that pause last its real time.
+QuitPlan QuitInTheFirstPause(const std::string& file, const std::string& host)
+{
+    return QuitPlan{file, [](CUpdater&) { return g_firstPauseAt != 0; }, 1, host};
 }
 
 } // namespace
@@ -107,27 +165,41 @@ QuitResult RunQuit(CurrentFolder& folder, const std::string& testName, const std
 TEST(WorkerExitChild, DISABLED_QuitWhileReceiving)
 {
     std::string part = ChildArgument() + "\\big.bin.part";
-    RunQuitChild(ChildArgument(), "big.bin", [part](CUpdater&) { return SizeOf(part) >= 100000; });
+    RunQuitChild(PlanFor("big.bin", [part](CUpdater&) { return SizeOf(part) >= 100000; }));
+}
+
+// Run by WorkerExitTest in a child process only: quits once the first block is shown, while the
+// worker waits for a second one that does not come.
+TEST(WorkerExitChild, DISABLED_QuitWhileTheServerStalls)
+{
+    RunQuitChild(PlanFor("stalled.bin", [](CUpdater& updater) {
+        return updater.m_pDlg->m_progressTotal.SendMessage(PBM_GETPOS) == 25;
+    }));
 }
 
 // Run by WorkerExitTest in a child process only.
-TEST(WorkerExitChild, DISABLED_QuitWhileTheServerStalls)
+TEST(WorkerExitChild, DISABLED_QuitDuringTheRetryPause)
 {
-    std::string part = ChildArgument() + "\\stalled.bin.part";
-    RunQuitChild(ChildArgument(), "stalled.bin", [part](CUpdater&) { return SizeOf(part) >= 0; });
+    RunQuitChild(QuitInTheFirstPause("cut.bin", FaultServer::Host()));
+}
+
+// Run by WorkerExitTest in a child process only: no host, so every connection attempt fails.
+TEST(WorkerExitChild, DISABLED_QuitDuringTheConnectPause)
+{
+    RunQuitChild(QuitInTheFirstPause("any.bin", ""));
 }
 
 // Run by WorkerExitTest in a child process only: the user answers the error box, then quits
 // while the Retry/Cancel question is open.
 TEST(WorkerExitChild, DISABLED_QuitWhileTheQuestionIsOpen)
 {
-    RunQuitChild(ChildArgument(), "missing.bin", [](CUpdater& updater) {
+    RunQuitChild(PlanFor("missing.bin", [](CUpdater& updater) {
         HWND box = WorkerBox(updater);
         std::string text = box ? BoxText(box) : std::string();
         if (text.find("RESULT: 4") != std::string::npos)
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
         return text == "Update interrupted. Retry?";
-    });
+    }));
 }
 
 // Run by WorkerExitTest in a child process only.
@@ -160,35 +232,51 @@ TEST(WorkerExitTest, QuittingDuringADownloadStopsTheWorkerPromptlyAndKeepsThePar
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileReceiving", data);
 
-    EXPECT_EQ(0, result.exitCode);
-    EXPECT_EQ(1, result.quit);
-    EXPECT_LT(result.elapsedMs, 5000u);
-    EXPECT_EQ(0, result.posted);
+    ExpectPromptQuit(result, folder.Path());
     long long kept = SizeOf(folder.Path("big.bin.part"));
     EXPECT_GE(kept, 100000);
     EXPECT_LT(kept, (long long)data.size());
     EXPECT_TRUE(ReadWholeFile(folder.Path("big.bin.part")) == data.substr(0, (size_t)kept));
     EXPECT_FALSE(FileExists(folder.Path("big.bin")));
-    std::string log = LogText(folder.Path());
-    EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
-    EXPECT_EQ(std::string::npos, log.find("CODE:")) << "no error box while quitting";
 }
 
+// The stop's own time limit is the program's real one here: a read that the stop cannot end
+// would show as a killed worker and a late exit.
 TEST(WorkerExitTest, QuittingWhileTheServerStallsStillEndsTheProcessPromptly)
 {
     CurrentFolder folder;
     FaultServer server(QUIT_URL_NAME);
-    std::string data = server.PublishRandom("stalled.bin", 256 * 1024, 51);
-    server.SetRules({"stalled.bin slow 16384 60000"});
+    std::string data = server.PublishRandom("stalled.bin", 4 * DOWNLOAD_CHUNK_SIZE, 51);
+    server.SetRules({"stalled.bin stall " + std::to_string(DOWNLOAD_CHUNK_SIZE)});
 
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileTheServerStalls", data);
 
-    EXPECT_EQ(0, result.exitCode);
-    EXPECT_EQ(1, result.quit);
-    EXPECT_LT(result.elapsedMs, 5000u);
-    EXPECT_EQ(0, result.posted);
-    EXPECT_TRUE(FileExists(folder.Path("stalled.bin.part")));
+    ExpectPromptQuit(result, folder.Path());
+    EXPECT_TRUE(ReadWholeFile(folder.Path("stalled.bin.part")) == data.substr(0, DOWNLOAD_CHUNK_SIZE));
     EXPECT_FALSE(FileExists(folder.Path("stalled.bin")));
+}
+
+// The pauses last their real time here: the stop must end them, not wait them out.
+TEST(WorkerExitTest, QuittingDuringThePausesBetweenAttemptsEndsThemAtOnce)
+{
+    struct Case {
+        const char* child;
+        DWORD pause;
+    } cases[] = {{"WorkerExitChild.DISABLED_QuitDuringTheRetryPause", DOWNLOAD_RETRY_DELAY_MS},
+                 {"WorkerExitChild.DISABLED_QuitDuringTheConnectPause", CONNECT_RETRY_DELAY_MS}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.child);
+        CurrentFolder folder;
+        FaultServer server(QUIT_URL_NAME);
+        std::string data = server.PublishRandom("cut.bin", 5000, 53);
+        server.SetRules({"cut.bin cut 1000"});
+
+        QuitResult result = RunQuit(folder, c.child, data);
+
+        ExpectPromptQuit(result, folder.Path());
+        EXPECT_EQ(c.pause, result.firstPause);
+        EXPECT_LT(result.pauseToStopMs, c.pause);
+    }
 }
 
 TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothing)
@@ -200,8 +288,8 @@ TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothin
     QuitResult result = RunQuit(folder, "WorkerExitChild.DISABLED_QuitWhileTheQuestionIsOpen", "");
 
     EXPECT_EQ(0, result.exitCode);
-    EXPECT_EQ(1, result.quit);
-    EXPECT_LT(result.elapsedMs, 5000u);
+    EXPECT_TRUE(result.quit);
+    EXPECT_LT(result.quitToExitMs, SECOND_LAUNCHER_WAIT_MS);
     EXPECT_EQ(0, result.posted);
     EXPECT_EQ(1u, server.Requests("missing.bin").size());
     std::string log = LogText(folder.Path());
