@@ -1,6 +1,6 @@
 # Velmora World launcher. `make test` installs what is missing, builds the two test builds, checks the
-# programs and runs the tests under Wine. `make release PUBLIC_KEY=<128 hex digits>` builds the shipped
-# program. BUILD=<folder> builds elsewhere (default: build).
+# programs and runs the tests under Wine; `make bench` runs the benchmarks. `make release
+# PUBLIC_KEY=<128 hex digits>` builds the shipped program. BUILD=<folder> builds elsewhere (default: build).
 BUILD ?= build
 RELEASE_BUILD ?= $(BUILD)/release
 JOBS ?= $(shell nproc)
@@ -8,7 +8,7 @@ TEST_JOBS ?= $(JOBS)
 # The toolchain file is read at the first configure only; cmake would call it unused afterwards.
 CMAKE_COMMON = --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON
 
-.PHONY: all deps configure build check-binaries test demo release clean
+.PHONY: all deps configure build check-binaries test bench demo release clean
 
 all: build
 
@@ -32,6 +32,12 @@ check-binaries: build
 
 test: check-binaries
 	tools/testenv.sh $(BUILD)/x64 ctest --test-dir $(BUILD)/x64 --output-on-failure -j $(TEST_JOBS)
+
+# The launcher against bare programs doing the same work (tools/bench.sh): download, list check and
+# start-up, one benchmark after the other, each alone; not part of `make test`.
+bench: configure
+	cmake --build $(BUILD)/x64 -j $(JOBS) --target trust_ca download_benchmark filelist_bench startup_bench
+	tools/bench.sh $(BUILD)/x64
 
 # The launcher as a player meets it, against a demo game served here (tools/demo.sh): on the DISPLAY
 # when there is one, otherwise on Xvfb with screenshots in $(BUILD)/demo/.

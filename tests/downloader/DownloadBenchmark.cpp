@@ -1,10 +1,12 @@
-// Throughput of CUpdater::DownloadWithRetry against a bare WinINet read-and-write loop, both on
-// a worker thread while this thread carries out the window updates, on 256 MiB from nginx.
-// Run inside tools/testenv.sh with nginx started (tools/nginx-fixture.sh start <build>).
+// What a player gets from the downloader: a whole worker run (CUpdater::Start) that fetches 256 MiB
+// from nginx while the launcher's main window is on screen and its thread runs the modal loop,
+// against a bare WinINet read-and-write loop on a thread of its own under the same window. The job
+// carries no MD5, so that both do the same work but for the window. After an untimed warm-up, rounds
+// alternate which one goes first; the last line gives the medians. Run by `make bench` (tools/bench.sh).
 #include "DownloadTestKit.h"
-#include "engine/Md5.h"
+#include "tests/bench/BenchReport.h"
+#include "tests/bench/BenchWindow.h"
 #include "tests/support/Content.h"
-#include "tests/support/Pump.h"
 #include "tests/support/TestPaths.h"
 #include <cstdio>
 #include <thread>
@@ -13,51 +15,33 @@ using namespace testsupport;
 
 namespace {
 
-const size_t FILE_SIZE = 256u * 1024 * 1024;
-const char* HOST = "localhost";
-const char* URL = "bench/big256.bin";
+const DWORD FILE_SIZE = 256u * 1024 * 1024;
+const int ROUNDS = 5;
+const char HOST[] = "localhost";
+const char URL[] = "bench/big256.bin";
 
-double Seconds(DWORD ms)
+double MiBPerSecond(double ms)
 {
-    return ms / 1000.0;
-}
-
-double MiBPerSecond(DWORD ms)
-{
-    return (FILE_SIZE / (1024.0 * 1024.0)) / Seconds(ms ? ms : 1);
+    return FILE_SIZE / (1024.0 * 1024.0) / (ms / 1000.0);
 }
 
 bool PrepareSource(const std::string& path)
 {
     if (SizeOf(path) == (long long)FILE_SIZE)
         return true;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
+    HeldFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    if (!file.valid())
         return false;
-    bool ok = true;
-    for (size_t done = 0; done < FILE_SIZE && ok; done += 1024 * 1024) {
-        std::string block = RandomBytes(1024 * 1024, (unsigned)(done >> 20));
+    for (DWORD done = 0; done < FILE_SIZE; done += 1024 * 1024) {
+        std::string block = RandomBytes(1024 * 1024, done >> 20);
         DWORD written = 0;
-        ok = WriteFile(h, block.data(), (DWORD)block.size(), &written, NULL) && written == block.size();
+        if (!WriteFile(file.get(), block.data(), (DWORD)block.size(), &written, NULL) || written != block.size())
+            return false;
     }
-    CloseHandle(h);
-    return ok;
+    return true;
 }
 
-// Runs body on a thread while this thread handles messages; returns the elapsed milliseconds.
-DWORD TimeOnWorker(const std::function<void()>& body)
-{
-    volatile bool done = false;
-    DWORD start = GetTickCount();
-    std::thread worker([&] {
-        body();
-        done = true;
-    });
-    PumpUntil([&] { return done; }, 30 * 60 * 1000);
-    worker.join();
-    return GetTickCount() - start;
-}
-
+// The least a program must do to fetch the file: one request, read, write.
 bool BareDownload(const std::string& target)
 {
     static BYTE buffer[DOWNLOAD_CHUNK_SIZE];
@@ -85,67 +69,109 @@ bool BareDownload(const std::string& target)
     return ok && SizeOf(target) == (long long)FILE_SIZE;
 }
 
+// The downloads of all rounds, one step after the other on the window's thread.
+class DownloadRounds {
+public:
+    DownloadRounds(CBenchWindow& window, const std::string& target) : m_window(window), m_target(target) {}
+    ~DownloadRounds()
+    {
+        if (m_bare.joinable())
+            m_bare.join();
+    }
+
+    void Run(int step)
+    {
+        int round = step / 2;
+        bool launcher = (step % 2 == 0) == (round % 2 == 0);
+        DeleteFileA(m_target.c_str());
+        DeleteFileA((m_target + ".part").c_str());
+        m_window.Settle();
+        double start = bench::NowMs();
+        if (launcher) {
+            m_context.m_jobs.assign(1, MakeJob(m_target, URL));
+            m_window.m_onWorkerEnd = [this, step, start](bool done) {
+                Finish(step, true, bench::NowMs() - start, done && SizeOf(m_target) == (long long)FILE_SIZE);
+            };
+            m_window.m_pUpdater->Start(&m_context);
+        } else {
+            m_bare = std::thread([this, step, start] {
+                bool ok = BareDownload(m_target);
+                m_window.Then([this, step, start, ok] {
+                    double ms = bench::NowMs() - start;
+                    m_bare.join();
+                    Finish(step, false, ms, ok);
+                });
+            });
+        }
+    }
+
+    bool Complete() const { return m_launcherMs.size() == ROUNDS && m_bareMs.size() == ROUNDS; }
+
+    void Report() const
+    {
+        std::vector<double> launcher, bare, ratios;
+        for (int round = 0; round < ROUNDS; ++round) {
+            launcher.push_back(MiBPerSecond(m_launcherMs[round]));
+            bare.push_back(MiBPerSecond(m_bareMs[round]));
+            ratios.push_back(m_bareMs[round] / m_launcherMs[round]);
+        }
+        printf("medians of %d rounds; launcher: worker run under the main window; anchor: bare WinINet loop\n",
+               ROUNDS);
+        bench::ReportMeasure("download", bench::Format("%.1f MiB/s", bench::Median(launcher)),
+                             bench::Format("bare loop %.1f MiB/s", bench::Median(bare)), bench::Median(ratios),
+                             "0.95");
+    }
+
+private:
+    void Finish(int step, bool launcher, double ms, bool ok)
+    {
+        if (!ok) {
+            fprintf(stderr, "round %d: the %s did not fetch %s whole\n", step / 2 + 1,
+                    launcher ? "launcher" : "bare loop", URL);
+            m_window.Close();
+            return;
+        }
+        (launcher ? m_launcherMs : m_bareMs).push_back(ms);
+        printf("round %d  %-18s %6.2f s  %6.1f MiB/s\n", step / 2 + 1, launcher ? "launcher" : "bare WinINet loop",
+               ms / 1000.0, MiBPerSecond(ms));
+        fflush(stdout);
+        if (step + 1 < 2 * ROUNDS)
+            m_window.Then([this, step] { Run(step + 1); });
+        else
+            m_window.Close();
+    }
+
+    CBenchWindow& m_window;
+    const std::string m_target;
+    CUpdateContext m_context;
+    std::thread m_bare;
+    std::vector<double> m_launcherMs, m_bareMs;
+};
+
 } // namespace
 
 int main()
 {
-    std::string www = WwwDir();
-    CreateDirectoryA((www + "\\bench").c_str(), NULL);
-    std::string source = www + "\\bench\\big256.bin";
+    std::string source = WwwDir() + "\\bench\\big256.bin";
+    CreateDirectoryA((WwwDir() + "\\bench").c_str(), NULL);
     if (!PrepareSource(source)) {
         fprintf(stderr, "cannot write %s\n", source.c_str());
         return 1;
     }
-    char md5[33];
-    ComputeFileMd5(source.c_str(), md5);
-
     CurrentFolder folder;
-    CTestLauncherDlg dlg;
-    if (!dlg.Open()) {
-        fprintf(stderr, "cannot open the main window\n");
+    // Untimed: loads WinINet and its TLS, warms the server and the caches, and makes sure the server
+    // answers before a worker would ask the user what to do about it.
+    if (!BareDownload(folder.Path("big256.bin"))) {
+        fprintf(stderr, "no answer from https://%s/%s: is nginx serving %s?\n", HOST, URL, WwwDir().c_str());
         return 1;
     }
-    CUpdater& updater = *dlg.m_pUpdater;
-    updater.m_strHost = HOST;
-    CUpdateContext context;
-    updater.m_pContext = &context;
-    std::string target = folder.Path("big256.bin");
-
-    DWORD best[3] = {MAXDWORD, MAXDWORD, MAXDWORD};
-    // Three rounds, each in another order, so that no kind always runs on a warm or a cold cache.
-    for (int round = 0; round < 3; ++round) {
-        for (int step = 0; step < 3; ++step) {
-            int kind = (step + round) % 3;
-            DeleteFileA(target.c_str());
-            DeleteFileA((target + ".part").c_str());
-            bool ok = false;
-            DWORD ms;
-            if (kind == 2) {
-                ms = TimeOnWorker([&] { ok = BareDownload(target); });
-            } else {
-                context.m_jobs.clear();
-                context.m_jobs.push_back(MakeJob(target, URL, kind == 1 ? md5 : ""));
-                ms = TimeOnWorker([&] {
-                    ok = updater.Connect() && updater.DownloadWithRetry(&context.m_jobs.back()) == DL_OK;
-                });
-            }
-            if (!ok || SizeOf(target) != (long long)FILE_SIZE) {
-                fprintf(stderr, "download %d of round %d failed\n", kind, round);
-                return 1;
-            }
-            printf("round %d %-28s %6.2f s  %7.1f MiB/s\n", round + 1,
-                   kind == 0 ? "DownloadWithRetry" : kind == 1 ? "DownloadWithRetry + MD5" : "bare WinINet loop",
-                   Seconds(ms), MiBPerSecond(ms));
-            fflush(stdout);
-            if (ms < best[kind])
-                best[kind] = ms;
-        }
-    }
-    printf("best: DownloadWithRetry %.1f MiB/s, with MD5 check %.1f MiB/s, bare loop %.1f MiB/s\n",
-           MiBPerSecond(best[0]), MiBPerSecond(best[1]), MiBPerSecond(best[2]));
-    printf("ratio DownloadWithRetry / bare loop: %.3f (with MD5 check: %.3f)\n",
-           MiBPerSecond(best[0]) / MiBPerSecond(best[2]), MiBPerSecond(best[1]) / MiBPerSecond(best[2]));
-    dlg.DestroyWindow();
-    DeleteFileA(target.c_str());
+    CBenchWindow window;
+    window.m_pUpdater->m_strHost = HOST;
+    DownloadRounds rounds(window, folder.Path("big256.bin"));
+    window.RunModal([&] { rounds.Run(0); });
+    DeleteFileA(folder.Path("big256.bin").c_str());
+    if (!rounds.Complete())
+        return 1;
+    rounds.Report();
     return 0;
 }

@@ -141,10 +141,8 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     // Nothing changed since: the list, its signature and the version file, then ready.
     RequestLog second = RequestLog::Nginx();
     Launcher again;
-    ULONGLONG started = GetTickCount64();
     ASSERT_TRUE(again.Start(GameExe(), "", game));
     ASSERT_TRUE(again.WaitForStatus(kReady)) << again.Text(IDC_STATUS);
-    ULONGLONG readyMs = GetTickCount64() - started;
 
     std::vector<Request> secondRequests = second.Since(3);
     ExpectListFetch(secondRequests, 0);
@@ -156,30 +154,6 @@ TEST_F(LauncherE2e, EverydayStartFetchesOnlyChangedFilesThenNothing)
     EXPECT_TRUE(HoldsGame("v2", game));
 
     EXPECT_TRUE(again.Quit());
-
-    // The start-up cost against a bare process start of this Wine: the median of three of each.
-    std::vector<ULONGLONG> ready = {readyMs}, bare;
-    for (int run = 0; run < 3; ++run) {
-        ULONGLONG bareStart = GetTickCount64();
-        ChildResult noop = RunChild("\"" + NoopExe() + "\"", 30000);
-        bare.push_back(GetTickCount64() - bareStart);
-        ASSERT_TRUE(noop.started);
-        if (run == 2)
-            break;
-        Launcher timed;
-        ULONGLONG start = GetTickCount64();
-        ASSERT_TRUE(timed.Start(GameExe(), "", game));
-        ASSERT_TRUE(timed.WaitForStatus(kReady)) << timed.Text(IDC_STATUS);
-        ready.push_back(GetTickCount64() - start);
-        EXPECT_TRUE(timed.Quit());
-    }
-    std::sort(ready.begin(), ready.end());
-    std::sort(bare.begin(), bare.end());
-    printf("[ timing ] start to \"Ready to play\" with nothing to update: %llu ms (median of 3, %llu to %llu); "
-           "bare process start: %llu ms; difference: %lld ms\n",
-           ready[1], ready[0], ready[2], bare[1], (long long)ready[1] - (long long)bare[1]);
-    WriteWholeFile(BuildPath("e2e/timing.txt"),
-                   "ready_ms=" + std::to_string(ready[1]) + "\nbare_ms=" + std::to_string(bare[1]) + "\n");
 }
 
 // The server lists a new launcher: it alone is fetched, the launcher restarts into it with
