@@ -55,13 +55,13 @@ TEST_F(InstallDialogPath, SlashesAndDotStepsBecomeOneFullPath) {
         EXPECT_TRUE(IsFolder(scratch + made)) << made;
 }
 
-// With the current folder elsewhere on the drive, "M:\" is the drive's root, not that folder.
+// With the current folder elsewhere on the drive, "N:\" is the drive's root, not that folder.
 TEST_F(InstallDialogPath, ADriveRootStaysTheRoot) {
     MappedDrive drive;
     ASSERT_TRUE(drive.Ready());
     testsupport::CurrentFolder elsewhere(MappedDrive::Letter(), "Downloads");
     EXPECT_EQ(Accept(MappedDrive::Root()), MappedDrive::Root());
-    EXPECT_EQ(Accept("  m:\\\\\\ "), "m:\\");
-    EXPECT_EQ(Accept("M:/"), MappedDrive::Root());
+    EXPECT_EQ(Accept("  n:\\\\\\ "), "n:\\");
+    EXPECT_EQ(Accept("N:/"), MappedDrive::Root());
     EXPECT_FALSE(FileExists(MappedDrive::Root() + "ecriture.tmp"));
 }

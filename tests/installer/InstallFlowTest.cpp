@@ -186,7 +186,7 @@ TEST_F(InstallFlow, InstallsInTheRootOfTheDriveItWasDownloadedTo) {
     ASSERT_TRUE(testsupport::WriteWholeFile(downloaded, m_standIn));
 
     ASSERT_TRUE(InstallThroughDialog(downloaded, MappedDrive::Root()));
-    ExpectHandOverTo("M:\\", "M:\\Velmora World.exe", downloaded);
+    ExpectHandOverTo("N:\\", "N:\\Velmora World.exe", downloaded);
     EXPECT_FALSE(FileExists(downloaded)) << "the installed copy deleted the downloaded one";
 }
 

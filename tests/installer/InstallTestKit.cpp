@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>
-#include <vector>
 
 #include "engine/Language.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UnixShell.h"
 #include "tests/support/WaitFor.h"
 
 namespace installtest {
@@ -40,21 +40,6 @@ void FaultServerRules::Publish(const std::string& urlPath, const std::string& co
 
 namespace {
 
-// Starts a Linux program (Wine runs it natively); its handle cannot be waited on, so callers wait for
-// its effect.
-bool RunLinuxCommand(const std::string& commandLine) {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
 const char kDriveMarker[] = "mapped-drive.marker";
 
 } // namespace
@@ -65,31 +50,30 @@ MappedDrive::MappedDrive() {
         ADD_FAILURE() << "WINEPREFIX is not set: run the test in tools/testenv.sh";
         return;
     }
-    m_link = std::string(prefix) + "/dosdevices/m:";
-    m_folder = testsupport::FreshFolder(testsupport::ScratchDir() + "\\drive-m");
-    if (m_folder.compare(0, 3, "Z:\\") != 0) {
+    m_link = std::string(prefix) + "/dosdevices/n:";
+    m_folder = testsupport::FreshFolder(testsupport::ScratchDir() + "\\drive-n");
+    std::string linuxFolder = testsupport::UnixPath(m_folder);
+    if (linuxFolder.empty()) {
         ADD_FAILURE() << "not a path of the Linux root: " << m_folder;
         return;
     }
-    std::string linuxFolder = m_folder.substr(2);
-    std::replace(linuxFolder.begin(), linuxFolder.end(), '\\', '/');
-    if (!testsupport::WriteWholeFile(m_folder + "\\" + kDriveMarker, "M:") ||
-        !RunLinuxCommand("/bin/ln -sfn \"" + linuxFolder + "\" \"" + m_link + "\"")) {
-        ADD_FAILURE() << "cannot map drive M: to " << m_folder;
+    if (!testsupport::WriteWholeFile(m_folder + "\\" + kDriveMarker, "N:") ||
+        !testsupport::StartLinuxProgram("/bin/ln -sfn \"" + linuxFolder + "\" \"" + m_link + "\"")) {
+        ADD_FAILURE() << "cannot map drive N: to " << m_folder;
         return;
     }
     m_ready = testsupport::WaitFor(
         [] { return testsupport::FileExists(Root() + kDriveMarker) && GetDriveTypeA(Root().c_str()) == DRIVE_FIXED; },
         20000);
-    EXPECT_TRUE(m_ready) << "drive M: did not come up as " << m_folder;
+    EXPECT_TRUE(m_ready) << "drive N: did not come up as " << m_folder;
 }
 
 MappedDrive::~MappedDrive() {
     if (m_link.empty())
         return;
-    EXPECT_TRUE(RunLinuxCommand("/bin/rm -f \"" + m_link + "\""));
+    EXPECT_TRUE(testsupport::StartLinuxProgram("/bin/rm -f \"" + m_link + "\""));
     EXPECT_TRUE(testsupport::WaitFor([] { return !testsupport::FileExists(Root() + kDriveMarker); }, 20000))
-        << "drive M: stayed";
+        << "drive N: stayed";
 }
 
 ShortcutInfo ReadShortcut(const std::string& linkPath) {

@@ -30,8 +30,9 @@ private:
     std::string m_file;
 };
 
-// Drive M: mapped to a fresh folder while the object lives. Wine's drive letters are symbolic links in
-// $WINEPREFIX/dosdevices, made and removed here by Linux's own ln and rm.
+// Drive N: mapped to a fresh folder while the object lives. Wine's drive letters are symbolic links in
+// $WINEPREFIX/dosdevices, made and removed here by Linux's own ln and rm. The end-to-end tests, which
+// may run at the same time, map drive M: for themselves.
 class MappedDrive {
 public:
     MappedDrive();
@@ -39,8 +40,8 @@ public:
     MappedDrive(const MappedDrive&) = delete;
     MappedDrive& operator=(const MappedDrive&) = delete;
 
-    static std::string Letter() { return "M:"; }
-    static std::string Root() { return "M:\\"; }
+    static std::string Letter() { return "N:"; }
+    static std::string Root() { return "N:\\"; }
     // Whether the drive answered once mapped (a test failure is recorded otherwise).
     bool Ready() const { return m_ready; }
 

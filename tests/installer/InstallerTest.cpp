@@ -250,7 +250,7 @@ TEST_F(RunInstallerTest, AnInstalledCopyThatCannotStartLeavesCopyAndShortcuts) {
     ExpectShortcutsTo(target, chosen);
 }
 
-// With the current folder elsewhere on the drive, "M:\\" is the drive's root and nothing else.
+// With the current folder elsewhere on the drive, "N:\\" is the drive's root and nothing else.
 TEST_F(RunInstallerTest, InstallsInADriveRoot) {
     MappedDrive drive;
     ASSERT_TRUE(drive.Ready());
@@ -261,11 +261,11 @@ TEST_F(RunInstallerTest, InstallsInADriveRoot) {
     std::vector<AnsweredBox> boxes;
     EXPECT_EQ(InstallTo(exe, MappedDrive::Root(), boxes), INSTALL_EXIT);
     ASSERT_EQ(boxes.size(), 1u) << "the copy is no program: it cannot start";
-    EXPECT_EQ(boxes[0].text, std::string(Txt("Le jeu est installé dans M:\\ : lancez-le depuis le raccourci du Bureau.",
-                                             "The game is installed in M:\\: start it from the Desktop shortcut.")));
-    EXPECT_EQ(ReadWholeFile("M:\\Velmora World.exe"), "this is no executable");
+    EXPECT_EQ(boxes[0].text, std::string(Txt("Le jeu est installé dans N:\\ : lancez-le depuis le raccourci du Bureau.",
+                                             "The game is installed in N:\\: start it from the Desktop shortcut.")));
+    EXPECT_EQ(ReadWholeFile("N:\\Velmora World.exe"), "this is no executable");
     EXPECT_FALSE(FileExists(downloads.Path("Velmora World.exe")));
-    ExpectShortcutsTo("M:\\Velmora World.exe", "M:\\");
+    ExpectShortcutsTo("N:\\Velmora World.exe", "N:\\");
 }
 
 TEST_F(RunInstallerTest, ALauncherInADriveRootInstallsInPlaceThere) {
@@ -278,14 +278,14 @@ TEST_F(RunInstallerTest, ALauncherInADriveRootInstallsInPlaceThere) {
     std::string warning = "unset";
     EXPECT_EQ(Run(exe,
                   [&](HWND dialog) {
-                      SetItemText(dialog, IDC_INSTALL_FOLDER, "m:\\");
+                      SetItemText(dialog, IDC_INSTALL_FOLDER, "n:\\");
                       warning = PressOkAndReadWarning(dialog);
                   }),
               INSTALL_CONTINUE);
     EXPECT_EQ(warning, "");
     EXPECT_EQ(m_mutex, m_held) << "no hand-over";
-    EXPECT_FALSE(FileExists("M:\\Velmora World.exe"));
-    ExpectShortcutsTo(exe, "M:\\");
+    EXPECT_FALSE(FileExists("N:\\Velmora World.exe"));
+    ExpectShortcutsTo(exe, "N:\\");
 }
 
 namespace {

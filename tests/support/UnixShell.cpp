@@ -17,6 +17,20 @@ std::string UnixPath(const std::string& windowsPath)
     return path;
 }
 
+bool StartLinuxProgram(const std::string& commandLine)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
 bool StartThroughUnixShell(const std::string& exe, const std::string& arguments, const std::string& folder,
                            const std::string& exitCodeFile)
 {
@@ -33,16 +47,7 @@ bool StartThroughUnixShell(const std::string& exe, const std::string& arguments,
     for (const std::string& value : values)
         commandLine += " \"" + value + "\"";
     commandLine += " " + arguments;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
+    return StartLinuxProgram(commandLine);
 }
 
 } // namespace testsupport

@@ -8,6 +8,10 @@ namespace testsupport {
 // The Unix path of a path on drive Z: (the Unix root); "" for any other.
 std::string UnixPath(const std::string& windowsPath);
 
+// Starts a Linux program by its command line (Wine runs it natively). Its handle cannot be waited on:
+// wait for its effect. False when it did not start.
+bool StartLinuxProgram(const std::string& commandLine);
+
 // Runs "<exe>" with the arguments (Windows quoting) in the folder, through Wine's loader from a Unix
 // shell, and writes its exit code and a line end into `exitCodeFile` once it has ended. There is no
 // Windows process to wait for: wait for that file. False when the shell did not start.
