@@ -12,14 +12,10 @@
 
 using namespace installtest;
 using testsupport::FileExists;
+using testsupport::IsFolder;
 using testsupport::ScratchDir;
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 class InstallDialogPath : public ::testing::Test {
 protected:

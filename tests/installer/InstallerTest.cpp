@@ -20,21 +20,13 @@
 using namespace installtest;
 using testsupport::AnsweredBox;
 using testsupport::FileExists;
+using testsupport::IsFolder;
 using testsupport::LogMessages;
 using testsupport::MessageBoxAnswerer;
 using testsupport::ReadWholeFile;
 using testsupport::ScratchDir;
 using testsupport::WaitRecorder;
 using testsupport::WriteWholeFile;
-
-namespace {
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-} // namespace
 
 TEST(GetDirectoryPart, CutsAtTheLastBackslash) {
     EXPECT_STREQ(GetDirectoryPart("C:\\Games\\Velmora World\\Velmora World.exe"), "C:\\Games\\Velmora World");

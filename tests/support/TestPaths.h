@@ -50,6 +50,7 @@ std::string ReadIfReadable(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& data);
 
 bool FileExists(const std::string& path);
+bool IsFolder(const std::string& path);
 
 // The size of a file, or -1 when there is none.
 long long SizeOf(const std::string& path);
