@@ -16,10 +16,10 @@ struct CServerCalls::Helper {
     CONDITION_VARIABLE changed;
     LONG refs;
     bool threaded; // false when no thread could be made: the caller then makes its calls itself
-    // Guarded by `lock`.
-    State state;
-    bool stop;  // the caller does not wait for calls any more
-    bool leave; // the helper thread ends, after the call it is making
+    // Changed under `lock`; also read without it while spinning.
+    volatile LONG state; // a State
+    volatile bool stop;  // the caller does not wait for calls any more
+    volatile bool leave; // the helper thread ends, after the call it is making
 
     // The call, written by the caller while no call is being made.
     Kind kind;
@@ -69,11 +69,31 @@ struct CServerCalls::Helper {
         error = GetLastError();
     }
 
+    // A thread put to sleep and woken again costs more than reading a block (tens of microseconds
+    // on a virtual machine), and the other side's step is usually short: a side that waits spins for
+    // up to a millisecond before it sleeps.
+    template <class Condition>
+    static void SpinWhile(Condition waiting)
+    {
+        LARGE_INTEGER frequency, start, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        while (waiting()) {
+            YieldProcessor();
+            QueryPerformanceCounter(&now);
+            if ((now.QuadPart - start.QuadPart) * 1000 > frequency.QuadPart)
+                return;
+        }
+    }
+
     static unsigned __stdcall Loop(void* parameter)
     {
         Helper* helper = static_cast<Helper*>(parameter);
         EnterCriticalSection(&helper->lock);
         for (;;) {
+            LeaveCriticalSection(&helper->lock);
+            SpinWhile([helper] { return helper->state != CALLING && !helper->leave; });
+            EnterCriticalSection(&helper->lock);
             while (helper->state != CALLING && !helper->leave)
                 SleepConditionVariableCS(&helper->changed, &helper->lock, INFINITE);
             if (helper->leave)
@@ -188,6 +208,9 @@ BOOL CServerCalls::Run(Helper* helper)
     }
     helper->state = Helper::CALLING;
     WakeAllConditionVariable(&helper->changed);
+    LeaveCriticalSection(&helper->lock);
+    Helper::SpinWhile([helper] { return helper->state == Helper::CALLING && !helper->stop; });
+    EnterCriticalSection(&helper->lock);
     while (helper->state == Helper::CALLING && !helper->stop)
         SleepConditionVariableCS(&helper->changed, &helper->lock, INFINITE);
     bool done = helper->state == Helper::DONE;
