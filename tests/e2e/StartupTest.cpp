@@ -103,21 +103,21 @@ protected:
 };
 
 // Started from another folder of its drive, a launcher at the drive's root keeps its game, list and
-// log at the root, and starts the game client there. Drive M: is the build's e2e\drive-m folder
+// log at the root, and starts the game client there. Drive N: is the build's e2e\drive-n folder
 // (see CMakeLists.txt).
 TEST_F(LauncherStartup, LauncherAtADriveRootKeepsItsGameThere)
 {
-    std::string mapped = BuildPath("e2e\\drive-m");
-    // Only that folder may be emptied through M:.
-    ASSERT_TRUE(WriteWholeFile(mapped + "\\drive.txt", "m"));
-    ASSERT_EQ(ReadIfReadable("M:\\drive.txt"), "m") << "drive M: is not " << mapped;
+    std::string mapped = BuildPath("e2e\\drive-n");
+    // Only that folder may be emptied through N:.
+    ASSERT_TRUE(WriteWholeFile(mapped + "\\drive.txt", "n"));
+    ASSERT_EQ(ReadIfReadable("N:\\drive.txt"), "n") << "drive N: is not " << mapped;
     InstallGameFolder("v1", mapped);
     std::string elsewhere = mapped + "\\elsewhere";
     ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
     ServeOnNginx("v2");
 
     Launcher launcher;
-    ASSERT_TRUE(launcher.Start("M:\\Velmora World.exe", "", "M:\\elsewhere"));
+    ASSERT_TRUE(launcher.Start("N:\\Velmora World.exe", "", "N:\\elsewhere"));
     ASSERT_TRUE(launcher.WaitForStatus(kReady)) << launcher.Text(IDC_STATUS);
 
     EXPECT_TRUE(HoldsGame("v2", mapped));
@@ -131,9 +131,9 @@ TEST_F(LauncherStartup, LauncherAtADriveRootKeepsItsGameThere)
     ASSERT_TRUE(WaitFor([&] { return FileExists(mapped + "\\VornStarted.txt"); }, 15000))
         << "the game client did not start at the root";
     std::map<std::string, std::string> vorn = ReadVornRecord(mapped);
-    EXPECT_EQ(vorn["cwd"], "M:\\");
-    EXPECT_EQ(vorn["cmdline"], "\"M:\\Vorn.exe\" pelquin");
-    EXPECT_TRUE(Contains(LogMessages(mapped), "LANCE \"M:\\Vorn.exe\" pelquin"));
+    EXPECT_EQ(vorn["cwd"], "N:\\");
+    EXPECT_EQ(vorn["cmdline"], "\"N:\\Vorn.exe\" pelquin");
+    EXPECT_TRUE(Contains(LogMessages(mapped), "LANCE \"N:\\Vorn.exe\" pelquin"));
 }
 
 // The launcher's own path does not fit the system's buffer (268 characters), or fits but leaves no
