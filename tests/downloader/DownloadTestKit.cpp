@@ -98,12 +98,16 @@ namespace {
 HHOOK g_setTextHook = NULL;
 HWND g_setTextTarget = NULL;
 std::vector<std::string> g_setTexts;
+std::function<void(const std::string&)> g_onSetText;
 
 LRESULT CALLBACK RecordSetText(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->hwnd == g_setTextTarget && call->message == WM_SETTEXT && call->lParam)
+    if (code == HC_ACTION && call->hwnd == g_setTextTarget && call->message == WM_SETTEXT && call->lParam) {
         g_setTexts.push_back((const char*)call->lParam);
+        if (g_onSetText)
+            g_onSetText(g_setTexts.back());
+    }
     return CallNextHookEx(g_setTextHook, code, wParam, lParam);
 }
 } // namespace
@@ -120,11 +124,17 @@ SetTextRecorder::~SetTextRecorder()
     UnhookWindowsHookEx(g_setTextHook);
     g_setTextHook = NULL;
     g_setTextTarget = NULL;
+    g_onSetText = nullptr;
 }
 
 std::vector<std::string> SetTextRecorder::Texts() const
 {
     return g_setTexts;
+}
+
+void SetTextRecorder::OnText(std::function<void(const std::string&)> action)
+{
+    g_onSetText = std::move(action);
 }
 
 BEGIN_MESSAGE_MAP(CTestLauncherDlg, CTarnwickDlg)
@@ -133,7 +143,7 @@ BEGIN_MESSAGE_MAP(CTestLauncherDlg, CTarnwickDlg)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CTestLauncherDlg::CTestLauncherDlg() : m_nDonePosted(0), m_nFailedPosted(0)
+CTestLauncherDlg::CTestLauncherDlg() : m_nDonePosted(0), m_nFailedPosted(0), m_workerThreadId(0)
 {
 }
 
@@ -156,6 +166,7 @@ bool CTestLauncherDlg::RunWorker(CUpdateContext* pContext, DWORD timeoutMs)
 {
     int before = m_nDonePosted + m_nFailedPosted;
     m_pUpdater->Start(pContext);
+    m_workerThreadId = m_pUpdater->m_pThread ? m_pUpdater->m_pThread->m_nThreadID : 0;
     return testsupport::PumpUntil([&] { return m_nDonePosted + m_nFailedPosted > before; }, timeoutMs);
 }
 

@@ -45,6 +45,8 @@ public:
     explicit SetTextRecorder(HWND target);
     ~SetTextRecorder();
     std::vector<std::string> Texts() const;
+    // Runs `action` with each text as it is set, before the thread that sets it goes on.
+    void OnText(std::function<void(const std::string&)> action);
 };
 
 // The main window with its real controls bound, and nothing of the update controller: it only
@@ -60,6 +62,7 @@ public:
 
     int m_nDonePosted;
     int m_nFailedPosted;
+    DWORD m_workerThreadId; // the last worker that RunWorker started
     std::function<void()> m_onInit;    // runs at the end of OnInitDialog
     std::function<void()> m_onDestroy; // runs in OnDestroy, after the worker is gone
 

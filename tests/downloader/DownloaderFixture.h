@@ -9,6 +9,7 @@
 #include "tests/support/WaitRecorder.h"
 #include "tests/support/WindowSearch.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 
 using namespace testsupport;
@@ -19,7 +20,10 @@ protected:
     {
         g_bFrench = 0;
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        server.reset(new FaultServer(std::string(info->test_suite_name()) + "." + info->name()));
+        // A parameterised test's names hold '/', which the server's folder and rules file cannot.
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        std::replace(name.begin(), name.end(), '/', '.');
+        server.reset(new FaultServer(name));
         ASSERT_TRUE(dlg.Open());
         updater().m_strHost = FaultServer::Host();
         updater().m_pContext = &context;

@@ -1,6 +1,6 @@
 // How the worker ends the process or is ended with it, each case run in a child process: quitting
 // during a download (the server still sending or stalled), during the worker's pauses or while it
-// asks to retry, and a failed write.
+// asks to retry, and a failed write (a target that cannot be replaced, a full disk).
 #include "DownloadTestKit.h"
 #include "engine/Language.h"
 #include "tests/support/ChildProcess.h"
@@ -148,6 +148,14 @@ void ExpectPromptQuit(const QuitResult& result, const std::string& folder)
     EXPECT_EQ(std::string::npos, log.find("CODE:")) << "no error box while quitting";
 }
 
+// The fulldisk fixture's small file system (256 KiB).
+bool SmallDiskMounted()
+{
+    ULARGE_INTEGER available, total;
+    return GetDiskFreeSpaceExA((BuildPath("fulldisk") + "\\").c_str(), &available, &total, NULL) &&
+           total.QuadPart <= 4u * 1024 * 1024;
+}
+
 QuitPlan PlanFor(const std::string& file, const std::function<bool(CUpdater&)>& quitWhen)
 {
     return QuitPlan{file, quitWhen, 10, FaultServer::Host()};
@@ -168,12 +176,13 @@ TEST(WorkerExitChild, DISABLED_QuitWhileReceiving)
     RunQuitChild(PlanFor("big.bin", [part](CUpdater&) { return SizeOf(part) >= 100000; }));
 }
 
-// Run by WorkerExitTest in a child process only: quits once all the server sends is written, while
-// the worker waits for more that does not come.
+// Run by WorkerExitTest in a child process only: quits once the first block is written, while the
+// worker waits for a second one that does not come. (The bars are not a sign of it: they are shown
+// at most every 100 ms, so a block that came quickly may never show.)
 TEST(WorkerExitChild, DISABLED_QuitWhileTheServerStalls)
 {
     std::string part = ChildArgument() + "\\stalled.bin.part";
-    RunQuitChild(PlanFor("stalled.bin", [part](CUpdater&) { return SizeOf(part) == DOWNLOAD_CHUNK_SIZE; }));
+    RunQuitChild(PlanFor("stalled.bin", [part](CUpdater&) { return SizeOf(part) >= DOWNLOAD_CHUNK_SIZE; }));
 }
 
 // Run by WorkerExitTest in a child process only.
@@ -201,18 +210,21 @@ TEST(WorkerExitChild, DISABLED_QuitWhileTheQuestionIsOpen)
     }));
 }
 
-// Run by WorkerExitTest in a child process only.
+// Run by WorkerExitTest in a child process only: fetches the job that "job.txt" describes (the
+// language flag, the target's path) with the log in its folder. A file already at the target is
+// held open without any sharing: it can be neither deleted nor renamed.
 TEST(WorkerExitChild, DISABLED_WriteFailure)
 {
     std::string folder = ChildArgument();
     SetCurrentDirectoryA(folder.c_str());
-    g_bFrench = 0;
+    int french = 0;
+    char target[MAX_PATH] = "";
+    ASSERT_EQ(2, sscanf(ReadWholeFile(folder + "\\job.txt").c_str(), "%d %259[^\n]", &french, target));
+    g_bFrench = french;
     FaultServer server("WorkerExitTest.Write");
     CUpdateContext context;
-    context.m_jobs.push_back(MakeJob(folder + "\\locked.bin", server.Url("locked.bin")));
-    // Held open without any sharing: it can be neither deleted nor renamed.
-    HANDLE locked = CreateFileA((folder + "\\locked.bin").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    context.m_jobs.push_back(MakeJob(target, server.Url("f.bin")));
+    HeldFile locked(CreateFileA(target, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
     CTestLauncherDlg dlg;
     ASSERT_TRUE(dlg.Open());
     dlg.m_pUpdater->m_strHost = FaultServer::Host();
@@ -296,29 +308,55 @@ TEST(WorkerExitTest, QuittingWhileTheWorkersQuestionIsOpenClosesItAndPostsNothin
     EXPECT_EQ(std::string::npos, log.find("terminated")) << "the worker should have stopped by itself";
 }
 
+// A target that cannot be replaced (English) and a disk that fills up (French): one box in the
+// user's language, then the end of the process, with the ".part" kept.
 TEST(WorkerExitTest, WriteFailureShowsItsBoxThenEndsTheProcessWithCode1)
 {
-    CurrentFolder folder;
-    FaultServer server("WorkerExitTest.Write");
-    std::string data = server.PublishRandom("locked.bin", 3000, 52);
-    ASSERT_TRUE(WriteWholeFile(folder.Path("locked.bin"), "in use"));
+    struct Case {
+        int french;
+        bool fullDisk;
+        const char* text;
+    } cases[] = {{0, false, "Disk full or file locked"}, {1, true, "Disque plein ou fichier verrouillé"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        if (c.fullDisk && !SmallDiskMounted()) {
+            GTEST_SKIP() << "no small file system is mounted on " << BuildPath("fulldisk");
+        }
+        CurrentFolder folder;
+        ScratchFolder disk(c.fullDisk ? BuildPath("fulldisk") : folder.Path());
+        const std::string target = disk.Path("f.bin");
+        FaultServer server("WorkerExitTest.Write");
+        std::string data = server.PublishRandom("f.bin", c.fullDisk ? 1024 * 1024 : 3000, 52);
+        if (!c.fullDisk) {
+            ASSERT_TRUE(WriteWholeFile(target, "in use"));
+        }
+        ASSERT_TRUE(WriteWholeFile(folder.Path("job.txt"), std::to_string(c.french) + " " + target));
 
-    ChildProcess child;
-    ASSERT_TRUE(StartTestInChild(child, "WorkerExitChild.DISABLED_WriteFailure", folder.Path()));
-    MessageBoxAnswerer user({IDOK}, 60000, child.Id());
-    DWORD code = 0;
-    ASSERT_TRUE(child.Wait(60000, code));
+        ChildProcess child;
+        ASSERT_TRUE(StartTestInChild(child, "WorkerExitChild.DISABLED_WriteFailure", folder.Path()));
+        MessageBoxAnswerer user({IDOK}, 60000, child.Id());
+        DWORD code = 0;
+        ASSERT_TRUE(child.Wait(60000, code));
 
-    EXPECT_EQ(1u, code);
-    EXPECT_FALSE(FileExists(folder.Path("result.txt"))) << ReadWholeFile(folder.Path("result.txt"));
-    std::vector<std::string> boxes = user.Texts();
-    ASSERT_EQ(1u, boxes.size()) << "no question after a write failure";
-    EXPECT_THAT(boxes[0], StartsWith("Disk full or file locked\nCODE: "));
-    EXPECT_THAT(boxes[0], EndsWith(" RESULT: 8"));
-    EXPECT_EQ("in use", ReadWholeFile(folder.Path("locked.bin")));
-    EXPECT_TRUE(ReadWholeFile(folder.Path("locked.bin.part")) == data);
-    std::string log = LogText(folder.Path());
-    EXPECT_NE(std::string::npos, log.find(server.Url("locked.bin") + ": MoveFile failed ("));
-    // The log is a text file: the box's line break is written as CR LF.
-    EXPECT_NE(std::string::npos, log.find("Disk full or file locked\r\nCODE: "));
+        EXPECT_EQ(1u, code);
+        EXPECT_FALSE(FileExists(folder.Path("result.txt"))) << ReadWholeFile(folder.Path("result.txt"));
+        std::vector<std::string> boxes = user.Texts();
+        ASSERT_EQ(1u, boxes.size()) << "no question after a write failure";
+        EXPECT_THAT(boxes[0], StartsWith(std::string(c.text) + "\nCODE: "));
+        EXPECT_THAT(boxes[0], EndsWith(" RESULT: 8"));
+        std::string log = LogText(folder.Path());
+        // The log is a text file: the box's line break is written as CR LF.
+        EXPECT_NE(std::string::npos, log.find(std::string(c.text) + "\r\nCODE: "));
+        if (c.fullDisk) {
+            long long kept = SizeOf(target + ".part");
+            EXPECT_GT(kept, 0);
+            EXPECT_LT(kept, (long long)data.size());
+            EXPECT_TRUE(ReadWholeFile(target + ".part") == data.substr(0, (size_t)kept));
+            EXPECT_FALSE(FileExists(target));
+        } else {
+            EXPECT_EQ("in use", ReadWholeFile(target));
+            EXPECT_TRUE(ReadWholeFile(target + ".part") == data);
+            EXPECT_NE(std::string::npos, log.find(server.Url("f.bin") + ": MoveFile failed ("));
+        }
+    }
 }

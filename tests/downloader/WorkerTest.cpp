@@ -86,9 +86,61 @@ TEST_F(WorkerTest, CancelPostsTheFailureOnlyInFrenchToo)
     EXPECT_EQ(1, dlg.m_nFailedPosted);
 }
 
-TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
+// One language's form of the worker's texts.
+struct WorkerTexts {
+    int french;
+    const char* updating;
+    const char* downloading;
+    const char* connectionLost;
+    const char* verifying;
+    const char* completed;
+    const char* cannotCreateFolder;
+    const char* corrupted;
+    const char* question;
+};
+const WorkerTexts kEnglish = {0, "Updating...", "Downloading...", "Connection lost, resuming...",
+                              "Verifying files...", "Update completed", "Cannot create folder",
+                              "Downloaded file is corrupted (md5)", "Update interrupted. Retry?"};
+const WorkerTexts kFrench = {1, "Mise à jour en cours...", "Téléchargement...", "Connexion perdue, reprise...",
+                             "Vérification des fichiers...", "Mise à jour terminée", "Impossible de créer le dossier",
+                             "Fichier téléchargé corrompu (md5)", "Mise à jour interrompue. Réessayer ?"};
+
+void PrintTo(const WorkerTexts& texts, std::ostream* os)
 {
-    g_bFrench = 1;
+    *os << (texts.french ? "French" : "English");
+}
+
+class WorkerTextTest : public WorkerTest, public ::testing::WithParamInterface<WorkerTexts> {
+protected:
+    void SetUp() override
+    {
+        WorkerTest::SetUp();
+        g_bFrench = GetParam().french;
+    }
+
+    // An error box of the worker: its fixed text, a line break, then the codes; shown by the worker's
+    // thread, and written to the log as it stands (a text file: the line break becomes CR LF).
+    void ExpectErrorBox(const AnsweredBox& box, const std::string& text, int result)
+    {
+        EXPECT_EQ(dlg.m_workerThreadId, box.thread);
+        std::string head = text + "\nCODE: ";
+        ASSERT_EQ(head, box.text.substr(0, head.size()));
+        long code = strtol(box.text.c_str() + head.size(), NULL, 10);
+        EXPECT_EQ(head + std::to_string(code) + " RESULT: " + std::to_string(result), box.text);
+        std::string logged = box.text;
+        logged.replace(logged.find('\n'), 1, "\r\n");
+        EXPECT_NE(std::string::npos, LogText(folder.Path()).find(logged));
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, WorkerTextTest, ::testing::Values(kEnglish, kFrench),
+                         [](const ::testing::TestParamInfo<WorkerTexts>& info) {
+                             return std::string(info.param.french ? "French" : "English");
+                         });
+
+TEST_P(WorkerTextTest, StatusTextsFollowTheRunInOrder)
+{
+    const WorkerTexts& t = GetParam();
     std::string data = server->PublishRandom("f.bin", 5000, 42);
     server->SetRules({"f.bin cut 2000", "f.bin normal"});
     Queue("f.bin", Md5Of(data)).dwSize = (DWORD)data.size();
@@ -97,10 +149,48 @@ TEST_F(WorkerTest, FrenchStatusTextsFollowTheRunInOrder)
     ASSERT_TRUE(dlg.RunWorker(&context));
 
     EXPECT_EQ(1, dlg.m_nDonePosted);
-    std::vector<std::string> expected = {"Mise à jour en cours...", "Téléchargement...", "Connexion perdue, reprise...",
-                                         "Téléchargement...", "Vérification des fichiers...", "Mise à jour terminée"};
+    std::vector<std::string> expected = {t.updating,    t.downloading, t.connectionLost,
+                                         t.downloading, t.verifying,   t.completed};
     EXPECT_EQ(expected, status.Texts());
+    EXPECT_EQ(t.completed, TextOf(dlg.m_lblStatus.m_hWnd));
     EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+}
+
+TEST_P(WorkerTextTest, FolderThatCannotBeMadeAndCorruptDownloadShowTheirOwnTextThenTheQuestion)
+{
+    const WorkerTexts& t = GetParam();
+    std::string data = server->PublishRandom("f.bin", 3000, 43);
+    server->Publish("corrupt.bin", data);
+    server->SetRules({"corrupt.bin wrong"});
+    ASSERT_TRUE(WriteWholeFile(Local("blocker"), "a file where a folder should be"));
+    struct Case {
+        std::string file;
+        std::string target;
+        const char* text;
+        int result;
+        size_t requests; // the folder is made before the server is asked; a bad digest is retried
+    } cases[] = {{"f.bin", Local("blocker\\sub\\f.bin"), t.cannotCreateFolder, DL_MKDIR_FAILED, 0},
+                 {"corrupt.bin", Local("corrupt.bin"), t.corrupted, DL_BAD_MD5, MAX_DOWNLOAD_ATTEMPTS}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        context.m_jobs.assign(1, MakeJob(c.target, server->Url(c.file), Md5Of(data)));
+        context.m_jobs.back().dwSize = (DWORD)data.size();
+        int failed = dlg.m_nFailedPosted;
+        MessageBoxAnswerer user({IDOK, IDCANCEL});
+
+        ASSERT_TRUE(dlg.RunWorker(&context));
+
+        EXPECT_EQ(failed + 1, dlg.m_nFailedPosted);
+        EXPECT_EQ(0, dlg.m_nDonePosted);
+        std::vector<AnsweredBox> boxes = user.Answered();
+        ASSERT_EQ(2u, boxes.size());
+        ExpectErrorBox(boxes[0], c.text, c.result);
+        EXPECT_EQ(t.question, boxes[1].text);
+        EXPECT_EQ(dlg.m_workerThreadId, boxes[1].thread);
+        EXPECT_EQ(c.requests, server->Requests(c.file).size());
+        EXPECT_FALSE(FileExists(c.target));
+        EXPECT_FALSE(FileExists(c.target + ".part"));
+    }
 }
 
 TEST_F(WorkerTest, FileOfTheWrongSizeIsRepairedInTheFirstVerifyPass)
@@ -138,6 +228,49 @@ TEST_F(WorkerTest, FileThatStaysBadIsFetchedInThreePassesAndTheRunStillEndsWell)
     std::string log = LogText(folder.Path());
     EXPECT_NE(std::string::npos, log.find("VERIFY pass 3: 1 file(s) repaired"));
     EXPECT_EQ(std::string::npos, log.find("VERIFY pass 4"));
+}
+
+// A file gone when the verify pass begins, whether listed with its size or an optional one left
+// empty by a 404 (expected size 0), is asked for again in full and put back.
+TEST_F(WorkerTest, FileMissingAtTheVerifyPassIsFetchedAgain)
+{
+    std::string data = server->PublishRandom("f.bin", 5000, 44);
+    server->SetRules({"opt.sig status 404"});
+    Queue("f.bin", Md5Of(data)).dwSize = (DWORD)data.size();
+    Queue("opt.sig", "", 1);
+    SetTextRecorder status(dlg.m_lblStatus.GetSafeHwnd());
+    // The worker waits while its status is set: the files go after the job loop has put them in place.
+    int verifyPasses = 0;
+    status.OnText([&](const std::string& text) {
+        if (text == "Verifying files..." && ++verifyPasses == 1) {
+            EXPECT_TRUE(DeleteFileA(Local("f.bin").c_str()));
+            EXPECT_TRUE(DeleteFileA(Local("opt.sig").c_str()));
+        }
+    });
+    MessageBoxAnswerer user({});
+
+    ASSERT_TRUE(dlg.RunWorker(&context));
+
+    EXPECT_EQ(1, dlg.m_nDonePosted);
+    EXPECT_TRUE(user.Texts().empty());
+    std::vector<std::string> expected = {"Updating...",        "Downloading...",     "Verifying files...",
+                                         "Downloading...",     "Verifying files...", "Update completed"};
+    EXPECT_EQ(expected, status.Texts());
+    EXPECT_EQ("Update completed", TextOf(dlg.m_lblStatus.m_hWnd));
+    EXPECT_TRUE(ReadWholeFile(Local("f.bin")) == data);
+    EXPECT_EQ(0, SizeOf(Local("opt.sig")));
+    std::vector<ServedRequest> requests = server->Requests("f.bin");
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("-", requests[1].range);
+    EXPECT_EQ(200, requests[1].status);
+    EXPECT_EQ(5000, requests[1].sent);
+    EXPECT_EQ(2u, server->Requests("opt.sig").size());
+    std::string log = LogText(folder.Path());
+    EXPECT_NE(std::string::npos, log.find("VERIFY: " + Local("f.bin") + " bad (0 != 5000), redownloading"));
+    EXPECT_NE(std::string::npos, log.find("VERIFY: " + Local("opt.sig") + " bad (0 != 0), redownloading"));
+    EXPECT_NE(std::string::npos, log.find("VERIFY pass 1: 2 file(s) repaired"));
+    EXPECT_NE(std::string::npos, log.find("VERIFY pass 2: 0 file(s) repaired"));
+    EXPECT_EQ(std::string::npos, log.find("VERIFY pass 3"));
 }
 
 TEST_F(WorkerTest, FourConnectionAttemptsWithThreeWaitsThenTheErrorAndTheQuestion)

@@ -74,6 +74,7 @@ void MessageBoxAnswerer::Run()
         AnsweredBox answer;
         answer.title = TextOf(box);
         answer.text = BoxText(box);
+        answer.thread = GetWindowThreadProcessId(box, nullptr);
         if (next < m_buttons.size())
             answer.button = m_buttons[next++];
         else

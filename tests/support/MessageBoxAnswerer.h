@@ -12,6 +12,7 @@ namespace testsupport {
 struct AnsweredBox {
     std::string title;
     std::string text;
+    DWORD thread;      // the thread that shows the box
     int button;        // the button pressed (IDOK, IDRETRY, IDCANCEL...)
     bool buttonFound;  // false when the box had no such button (the box is closed with that id anyway)
 };
