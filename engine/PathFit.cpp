@@ -1,4 +1,5 @@
 #include "engine/PathFit.h"
+#include <mbstring.h>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -17,21 +18,34 @@ BOOL FormatWhole(char* out, size_t size, const char* format, ...)
     return TRUE;
 }
 
+int LastBackslash(const char* path)
+{
+    const unsigned char* start = reinterpret_cast<const unsigned char*>(path);
+    const unsigned char* found = _mbsrchr(start, '\\');
+    return found ? (int)(found - start) : -1;
+}
+
+bool IsDriveRoot(const char* path)
+{
+    char letter = (char)(path[0] | 0x20);
+    return letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\' && path[3] == '\0';
+}
+
 BOOL JoinFolderPath(char (&out)[MAX_PATH], const char* folder, const char* name)
 {
-    size_t length = strlen(folder);
-    const char* separator = length > 0 && folder[length - 1] == '\\' ? "" : "\\";
+    int length = (int)strlen(folder);
+    const char* separator = length > 0 && LastBackslash(folder) == length - 1 ? "" : "\\";
     return FormatWhole(out, sizeof out, "%s%s%s", folder, separator, name);
 }
 
 BOOL FolderOfPath(const char* path, char (&out)[MAX_PATH])
 {
-    const char* lastBackslash = strrchr(path, '\\');
-    if (!lastBackslash) {
+    int cut = LastBackslash(path);
+    if (cut < 0) {
         out[0] = '\0';
         return FALSE;
     }
-    size_t length = (size_t)(lastBackslash - path);
+    size_t length = (size_t)cut;
     bool root = length == 0 || (length == 2 && path[1] == ':');
     if (root)
         ++length;

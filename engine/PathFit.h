@@ -9,6 +9,12 @@
 BOOL FormatWhole(char* out, size_t size, const char* format, ...)
     __attribute__((format(__MINGW_PRINTF_FORMAT, 3, 4)));
 
+// Paths in the ANSI code page, whose double-byte characters are never split.
+// The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
+int LastBackslash(const char* path);
+// "C:\": the root of a drive. Its backslash belongs to it: "C:" alone names the drive's current folder.
+bool IsDriveRoot(const char* path);
+
 // The folder, a backslash and the name; a folder that ends with its backslash (a drive root) gets
 // no second one. FALSE when the path would be longer than MAX_PATH - 1 characters.
 BOOL JoinFolderPath(char (&out)[MAX_PATH], const char* folder, const char* name);

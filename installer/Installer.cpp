@@ -38,17 +38,6 @@ bool SameNameNoCase(const char* a, const char* b) {
     return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
 }
 
-int LastBackslash(const char* path) {
-    const unsigned char* start = reinterpret_cast<const unsigned char*>(path);
-    const unsigned char* found = _mbsrchr(start, '\\');
-    return found ? (int)(found - start) : -1;
-}
-
-bool IsDriveRoot(const char* path) {
-    char letter = (char)(path[0] | 0x20);
-    return letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\' && path[3] == '\0';
-}
-
 CString GetDirectoryPart(const char* path) {
     int cut = LastBackslash(path);
     if (cut <= 0)

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "engine/PathFit.h"
 #include "framework/String.h"
 
 enum InstallResult {
@@ -23,10 +24,6 @@ BOOL FileExistsIn(const char* folder, const char* name);
 
 // Paths and names in the ANSI code page, whose double-byte characters are never split.
 bool SameNameNoCase(const char* a, const char* b);
-// The position of the last backslash, never a trail byte of a double-byte character; -1 when none.
-int LastBackslash(const char* path);
-// "C:\": the root of a drive. Its backslash belongs to it: "C:" alone names the drive's current folder.
-bool IsDriveRoot(const char* path);
 // The path before its last backslash; the whole path when it has none, or only a leading one. A drive
 // root keeps its backslash: "C:\Setup.exe" and "C:\" give "C:\".
 CString GetDirectoryPart(const char* path);

@@ -5,6 +5,7 @@
 #include "tests/support/UnixShell.h"
 #include "tests/support/WaitFor.h"
 #include <gtest/gtest.h>
+#include <mbctype.h>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -175,6 +176,22 @@ TEST(PathFit, FolderOfAPathKeepsTheBackslashOfADriveRoot)
         EXPECT_EQ(FolderOfPath(c.path, folder) != FALSE, c.folder != nullptr) << c.path;
         EXPECT_STREQ(folder, c.folder ? c.folder : "") << c.path;
     }
+}
+
+// "\x95\x5C" is one Shift-JIS character whose second byte is the backslash's code.
+TEST(PathFit, ADoubleByteCharacterIsNeverTakenForABackslash)
+{
+    const int previous = _getmbcp();
+    ASSERT_EQ(_setmbcp(932), 0);
+    char folder[MAX_PATH] = "";
+    char path[MAX_PATH] = "";
+    BOOL cut = FolderOfPath("C:\\Jeux\\\x95\x5C.exe", folder);
+    BOOL joined = JoinFolderPath(path, "C:\\\x95\x5C", "Vorn.exe");
+    _setmbcp(previous);
+    EXPECT_TRUE(cut);
+    EXPECT_STREQ(folder, "C:\\Jeux");
+    EXPECT_TRUE(joined);
+    EXPECT_STREQ(path, "C:\\\x95\x5C\\Vorn.exe");
 }
 
 TEST(PathFit, WholeTextsOnly)
