@@ -1,13 +1,14 @@
 #include "engine/ServerCalls.h"
+#include "engine/Log.h"
 #include "engine/Updater.h"
 #include <process.h>
 #include <cstring>
 #include <string>
 
 // Shared by the caller and the helper thread; the last of the two to let go deletes it, so that a
-// helper that was left behind still finds it when its call returns. Calls are handed over through
-// a critical section and a condition variable, which need no trip to the kernel (or to Wine's
-// server) when the other side is not waiting.
+// helper that was left behind still finds it when its call returns. Each side waits for the other
+// asleep: a call to the server lasts as long as the server takes, and a player's line rarely answers
+// within the time that spinning would pay for.
 struct CServerCalls::Helper {
     enum Kind { SEND, READ };
     enum State { IDLE, CALLING, DONE };
@@ -15,11 +16,10 @@ struct CServerCalls::Helper {
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
     LONG refs;
-    bool threaded; // false when no thread could be made: the caller then makes its calls itself
-    // Changed under `lock`; also read without it while spinning.
-    volatile LONG state; // a State
-    volatile bool stop;  // the caller does not wait for calls any more
-    volatile bool leave; // the helper thread ends, after the call it is making
+    // Guarded by `lock`.
+    State state;
+    bool stop;  // the caller does not wait for calls any more
+    bool leave; // the helper thread ends, after the call it is making
 
     // The call, written by the caller while no call is being made.
     Kind kind;
@@ -33,6 +33,7 @@ struct CServerCalls::Helper {
     // A call that was left may still read: never into the caller's buffer.
     BYTE buffer[DOWNLOAD_CHUNK_SIZE];
 
+    // NULL, with the error, when no thread could be made.
     static Helper* Create(bool stopped)
     {
         Helper* helper = new Helper();
@@ -43,11 +44,14 @@ struct CServerCalls::Helper {
         helper->stop = stopped;
         helper->leave = false;
         uintptr_t thread = _beginthreadex(NULL, 0, Loop, helper, 0, NULL);
-        helper->threaded = thread != 0;
-        if (thread)
-            CloseHandle((HANDLE)thread);
-        else
-            helper->refs = 1;
+        if (!thread) {
+            DWORD error = GetLastError();
+            DeleteCriticalSection(&helper->lock);
+            delete helper;
+            SetLastError(error);
+            return NULL;
+        }
+        CloseHandle((HANDLE)thread);
         return helper;
     }
 
@@ -69,31 +73,11 @@ struct CServerCalls::Helper {
         error = GetLastError();
     }
 
-    // A thread put to sleep and woken again costs more than reading a block (tens of microseconds
-    // on a virtual machine), and the other side's step is usually short: a side that waits spins for
-    // up to a millisecond before it sleeps.
-    template <class Condition>
-    static void SpinWhile(Condition waiting)
-    {
-        LARGE_INTEGER frequency, start, now;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&start);
-        while (waiting()) {
-            YieldProcessor();
-            QueryPerformanceCounter(&now);
-            if ((now.QuadPart - start.QuadPart) * 1000 > frequency.QuadPart)
-                return;
-        }
-    }
-
     static unsigned __stdcall Loop(void* parameter)
     {
         Helper* helper = static_cast<Helper*>(parameter);
         EnterCriticalSection(&helper->lock);
         for (;;) {
-            LeaveCriticalSection(&helper->lock);
-            SpinWhile([helper] { return helper->state != CALLING && !helper->leave; });
-            EnterCriticalSection(&helper->lock);
             while (helper->state != CALLING && !helper->leave)
                 SleepConditionVariableCS(&helper->changed, &helper->lock, INFINITE);
             if (helper->leave)
@@ -120,7 +104,7 @@ BOOL Cancelled()
 
 } // namespace
 
-CServerCalls::CServerCalls() : m_helper(NULL), m_stopped(false)
+CServerCalls::CServerCalls() : m_helper(NULL), m_stopped(false), m_loggedNoThread(false)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -158,6 +142,8 @@ void CServerCalls::SetStop(bool stop)
 BOOL CServerCalls::SendRequest(HINTERNET request, const char* headers, DWORD headersLength)
 {
     Helper* helper = IdleHelper();
+    if (!helper)
+        return Stopped() ? Cancelled() : HttpSendRequestA(request, headers, headersLength, NULL, 0);
     helper->kind = Helper::SEND;
     helper->request = request;
     helper->headers.assign(headers ? headers : "", headers ? headersLength : 0);
@@ -173,6 +159,8 @@ BOOL CServerCalls::ReadFile(HINTERNET request, void* buffer, DWORD size, DWORD* 
     if (size > DOWNLOAD_CHUNK_SIZE)
         size = DOWNLOAD_CHUNK_SIZE;
     Helper* helper = IdleHelper();
+    if (!helper)
+        return Stopped() ? Cancelled() : InternetReadFile(request, buffer, size, read);
     helper->kind = Helper::READ;
     helper->request = request;
     helper->size = size;
@@ -184,13 +172,24 @@ BOOL CServerCalls::ReadFile(HINTERNET request, void* buffer, DWORD size, DWORD* 
     return helper->result;
 }
 
+bool CServerCalls::Stopped()
+{
+    EnterCriticalSection(&m_lock);
+    bool stopped = m_stopped;
+    LeaveCriticalSection(&m_lock);
+    return stopped;
+}
+
 CServerCalls::Helper* CServerCalls::IdleHelper()
 {
-    if (!m_helper) {
-        EnterCriticalSection(&m_lock);
-        m_helper = Helper::Create(m_stopped);
-        LeaveCriticalSection(&m_lock);
-    }
+    if (m_helper)
+        return m_helper;
+    EnterCriticalSection(&m_lock);
+    m_helper = Helper::Create(m_stopped);
+    LeaveCriticalSection(&m_lock);
+    if (!m_helper && !m_loggedNoThread)
+        PatchLog("No thread for the server calls (error %lu): calling directly", (unsigned long)GetLastError());
+    m_loggedNoThread = !m_helper;
     return m_helper;
 }
 
@@ -201,16 +200,8 @@ BOOL CServerCalls::Run(Helper* helper)
         LeaveCriticalSection(&helper->lock);
         return Cancelled();
     }
-    if (!helper->threaded) {
-        LeaveCriticalSection(&helper->lock);
-        helper->Call();
-        return TRUE;
-    }
     helper->state = Helper::CALLING;
     WakeAllConditionVariable(&helper->changed);
-    LeaveCriticalSection(&helper->lock);
-    Helper::SpinWhile([helper] { return helper->state == Helper::CALLING && !helper->stop; });
-    EnterCriticalSection(&helper->lock);
     while (helper->state == Helper::CALLING && !helper->stop)
         SleepConditionVariableCS(&helper->changed, &helper->lock, INFINITE);
     bool done = helper->state == Helper::DONE;

@@ -19,7 +19,8 @@ public:
 
     // HttpSendRequestA without a body, and InternetReadFile, with their results and last error.
     // Once stopped they return FALSE with ERROR_INTERNET_OPERATION_CANCELLED; a call left running
-    // writes nothing of the caller's.
+    // writes nothing of the caller's. When no helper thread can be made, the call is made on the
+    // caller's thread (logged once), and the next call tries for a thread again.
     BOOL SendRequest(HINTERNET request, const char* headers, DWORD headersLength);
     BOOL ReadFile(HINTERNET request, void* buffer, DWORD size, DWORD* read);
 
@@ -29,6 +30,8 @@ public:
 private:
     struct Helper;
     void SetStop(bool stop);
+    bool Stopped();
+    // NULL when no thread could be made.
     Helper* IdleHelper();
     // Has the helper make the call described in it and waits for it or for the stop: TRUE when the
     // call returned (its outcome is in the helper); FALSE with ERROR_INTERNET_OPERATION_CANCELLED
@@ -39,4 +42,5 @@ private:
     CRITICAL_SECTION m_lock; // guards m_helper and m_stopped, which Stop reads from another thread
     Helper* m_helper;        // NULL until the first call, and after a call was left
     bool m_stopped;
+    bool m_loggedNoThread; // the last try for a helper thread failed, and that was logged
 };

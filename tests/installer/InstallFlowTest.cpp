@@ -11,15 +11,16 @@
 #include "installer/Installer.h"
 #include "res/resource.h"
 #include "tests/installer/DialogDriver.h"
-#include "tests/installer/ImportHook.h"
 #include "tests/installer/InstallTestKit.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ImportHook.h"
 #include "tests/support/PatchLog.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
 
 using namespace installtest;
 using testsupport::FileExists;
+using testsupport::ImportHook;
 using testsupport::LogMessages;
 using testsupport::ReadWholeFile;
 using testsupport::ScopedEnv;

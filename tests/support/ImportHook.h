@@ -1,10 +1,10 @@
 // Sends this program's calls of one imported function to a replacement while the object lives, by
 // rewriting the function's entry in the program's import table. The code linked into the program
-// (the installer's library too) calls through that entry.
+// (the product's libraries too) calls through that entry.
 #pragma once
 #include <windows.h>
 
-namespace installtest {
+namespace testsupport {
 
 class ImportHook {
 public:
@@ -21,4 +21,4 @@ private:
     void* m_original = nullptr;
 };
 
-} // namespace installtest
+} // namespace testsupport

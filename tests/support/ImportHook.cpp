@@ -1,8 +1,8 @@
-#include "tests/installer/ImportHook.h"
+#include "tests/support/ImportHook.h"
 
 #include <string.h>
 
-namespace installtest {
+namespace testsupport {
 
 namespace {
 
@@ -54,4 +54,4 @@ ImportHook::~ImportHook() {
         WriteSlot(m_slot, m_original);
 }
 
-} // namespace installtest
+} // namespace testsupport
