@@ -10,6 +10,7 @@
 #include "tests/support/WindowSearch.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 using namespace testsupport;
@@ -20,10 +21,7 @@ protected:
     {
         g_bFrench = 0;
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        // A parameterised test's names hold '/', which the server's folder and rules file cannot.
-        std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        std::replace(name.begin(), name.end(), '/', '.');
-        server.reset(new FaultServer(name));
+        server.reset(new FaultServer(ShortName(std::string(info->test_suite_name()) + "." + info->name())));
         ASSERT_TRUE(dlg.Open());
         updater().m_strHost = FaultServer::Host();
         updater().m_pContext = &context;
@@ -37,6 +35,18 @@ protected:
     }
 
     CUpdater& updater() { return *dlg.m_pUpdater; }
+
+    // The name of the test's folder and rules file on the server: a digest of the test's name, as the
+    // whole name makes paths too long below the build folder of a deep checkout.
+    static std::string ShortName(const std::string& testName)
+    {
+        unsigned hash = 2166136261u; // FNV-1a
+        for (unsigned char c : testName)
+            hash = (hash ^ c) * 16777619u;
+        char name[9];
+        snprintf(name, sizeof name, "%08x", hash);
+        return name;
+    }
 
     // Queues a job for `file` (published by the fault server) into the test's context.
     DOWNLOAD_JOB& Queue(const std::string& file, const std::string& md5 = std::string(), int optional = 0)

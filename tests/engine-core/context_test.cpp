@@ -226,7 +226,6 @@ TEST(PathFit, DISABLED_OwnPathCutByTheSystem)
 TEST(PathFit, OwnPathTooLongForTheBufferIsRefused)
 {
     std::string base = ScratchDir() + "\\";
-    ASSERT_LT(base.size(), 200u);
     std::string folder = base + std::string(240 - base.size(), 'L');
     ASSERT_TRUE(RemoveLongTree(folder));
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));

@@ -110,7 +110,7 @@ TEST(TestPaths, FreshFolderEmptiesNestedAndReadOnlyContent)
 TEST(TestPaths, ScratchDirIsEmptyPerTestAndStableWithinIt)
 {
     std::string dir = ScratchDir();
-    EXPECT_EQ(dir.find(BuildDir() + "\\scratch\\"), 0u);
+    EXPECT_EQ(dir.find("C:\\tests\\" + ProgramName() + "\\"), 0u);
     EXPECT_NE(dir.find("TestPaths.ScratchDirIsEmptyPerTestAndStableWithinIt"), std::string::npos);
     // A marker left by an earlier run must be gone.
     EXPECT_FALSE(FileExists(dir + "\\marker"));

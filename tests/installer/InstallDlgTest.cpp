@@ -293,7 +293,6 @@ TEST_F(InstallDialog, RefusesEmptyRelativeAndParentStepFolders) {
 
 TEST_F(InstallDialog, AcceptsA190CharacterPathAndRefusesLongerOnes) {
     std::string base = ScratchDir();
-    ASSERT_LT(base.size(), 150u);
     std::string longest = PathOfLength(base, 190);
     ASSERT_EQ(longest.size(), 190u);
     ExpectRefused({PathOfLength(base, 191), PathOfLength(base, 259)}, TooLongWarning());

@@ -54,7 +54,7 @@ MappedDrive::MappedDrive() {
     m_folder = testsupport::FreshFolder(testsupport::ScratchDir() + "\\drive-n");
     std::string linuxFolder = testsupport::UnixPath(m_folder);
     if (linuxFolder.empty()) {
-        ADD_FAILURE() << "not a path of the Linux root: " << m_folder;
+        ADD_FAILURE() << "no Unix path for " << m_folder;
         return;
     }
     if (!testsupport::WriteWholeFile(m_folder + "\\" + kDriveMarker, "N:") ||

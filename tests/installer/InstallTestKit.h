@@ -46,7 +46,7 @@ public:
     bool Ready() const { return m_ready; }
 
 private:
-    std::string m_folder; // what the drive shows, as a path on drive Z:
+    std::string m_folder; // what the drive shows, as a path on another drive
     std::string m_link;   // the Linux path of the drive's link
     bool m_ready = false;
 };

@@ -156,7 +156,7 @@ std::string ScratchDir()
     std::replace(name.begin(), name.end(), '/', '_');
     if (name != lastTest || lastDir.empty()) {
         lastTest = name;
-        lastDir = FreshFolder(BuildDir() + "\\scratch\\" + ProgramName() + "\\" + name);
+        lastDir = FreshFolder("C:\\tests\\" + ProgramName() + "\\" + name);
     }
     return lastDir;
 }

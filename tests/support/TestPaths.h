@@ -37,7 +37,9 @@ void RemoveTree(const std::string& path);
 // Copies a folder's files and subfolders into `to` (created if missing); false if anything failed.
 bool CopyTree(const std::string& from, const std::string& to);
 
-// A fresh empty folder for the running test, under the build folder; the same one for the whole test.
+// A fresh empty folder for the running test, the same one for the whole test: C:\tests\<program>\<test> on
+// the test prefix's own drive, a short root that does not move with the checkout, so that tests have
+// room for long names however deep the project is.
 std::string ScratchDir();
 
 // The whole content of a file (any sharing); records a test failure and returns "" if unreadable.

@@ -10,11 +10,15 @@ namespace testsupport {
 
 std::string UnixPath(const std::string& windowsPath)
 {
-    if (windowsPath.size() < 3 || toupper((unsigned char)windowsPath[0]) != 'Z' || windowsPath.compare(1, 2, ":\\") != 0)
+    if (windowsPath.size() < 3 || !isalpha((unsigned char)windowsPath[0]) || windowsPath.compare(1, 2, ":\\") != 0)
         return "";
     std::string path = windowsPath.substr(2);
     std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    char drive = (char)tolower((unsigned char)windowsPath[0]);
+    if (drive == 'z')
+        return path;
+    const char* prefix = getenv("WINEPREFIX");
+    return prefix ? std::string(prefix) + "/dosdevices/" + drive + ":" + path : "";
 }
 
 bool StartLinuxProgram(const std::string& commandLine)

@@ -5,7 +5,8 @@
 
 namespace testsupport {
 
-// The Unix path of a path on drive Z: (the Unix root); "" for any other.
+// The Unix path of a path on a drive of the Wine prefix: drive Z: is the Unix root, the others are reached
+// through their links in $WINEPREFIX/dosdevices. "" for a path that does not start with a drive.
 std::string UnixPath(const std::string& windowsPath);
 
 // Starts a Linux program by its command line (Wine runs it natively). Its handle cannot be waited on:

@@ -98,8 +98,8 @@ TEST_F(DragTest, PressingAButtonDoesNotMoveTheWindow) {
     EXPECT_FALSE(m_dlg->m_bQuit) << "released outside the button: no click";
 }
 
-// While it lives, https addresses open in url_recorder (beside this program), which writes them to a
-// file: nothing real opens on the test machine, and the test sees what the shell was given.
+// While it lives, https addresses open in url_recorder (built beside this program), which writes them
+// to a file: nothing real opens on the test machine, and the test sees what the shell was given.
 class RecordedBrowser {
 public:
     explicit RecordedBrowser(const std::string& file) : m_file(file), m_had(false) {
@@ -110,7 +110,11 @@ public:
         char exe[MAX_PATH] = "";
         GetModuleFileNameA(NULL, exe, MAX_PATH);
         *strrchr(exe, '\\') = '\0';
-        Set("\"" + std::string(exe) + "\\url_recorder.exe\" \"" + file + "\" \"%1\"");
+        // Wine's shell reads at most 255 characters of the command: a copy in the scratch folder keeps
+        // it short however deep the build folder is.
+        std::string recorder = ScratchDir() + "\\url_recorder.exe";
+        EXPECT_TRUE(CopyFileA((std::string(exe) + "\\url_recorder.exe").c_str(), recorder.c_str(), FALSE));
+        Set("\"" + recorder + "\" \"" + file + "\" \"%1\"");
     }
     ~RecordedBrowser() {
         if (m_had)
