@@ -63,6 +63,15 @@ struct CServerCalls::Helper {
         }
     }
 
+    // Called with `lock` held, and returns with it held. The other side is woken once the lock is
+    // free: woken while it is held, on the same CPU, it would run only to wait for the lock.
+    void WakeUnlocked()
+    {
+        LeaveCriticalSection(&lock);
+        WakeAllConditionVariable(&changed);
+        EnterCriticalSection(&lock);
+    }
+
     void Call()
     {
         read = 0;
@@ -86,7 +95,7 @@ struct CServerCalls::Helper {
             helper->Call();
             EnterCriticalSection(&helper->lock);
             helper->state = DONE;
-            WakeAllConditionVariable(&helper->changed);
+            helper->WakeUnlocked();
         }
         LeaveCriticalSection(&helper->lock);
         helper->Release();
@@ -201,7 +210,7 @@ BOOL CServerCalls::Run(Helper* helper)
         return Cancelled();
     }
     helper->state = Helper::CALLING;
-    WakeAllConditionVariable(&helper->changed);
+    helper->WakeUnlocked();
     while (helper->state == Helper::CALLING && !helper->stop)
         SleepConditionVariableCS(&helper->changed, &helper->lock, INFINITE);
     bool done = helper->state == Helper::DONE;
