@@ -2,12 +2,14 @@
 # The benchmarks of `make bench`: the launcher against bare programs doing the same work, one benchmark
 # after the other and each alone, inside tools/testenv.sh with nginx on https://127.0.0.1:443:
 #   download       a worker run under the main window, 256 MiB from nginx; anchor: a bare WinINet loop
+#   download-1cpu  the same with the process held to one CPU
+#   download-cpu   the same, 96 MiB from nginx sending 12 MiB/s: CPU time per MiB
 #   filelist       the list check of a current folder with "filelist.txt"; anchor: a bare attribute scan
 #   filelist-hash  the same without "filelist.txt"; anchor: a bare read-and-MD5 loop
 #   startup        process start to "Ready to play", nothing to update; anchor: a bare process start
 # It ends with one line per measure, "<measure>: <launcher> vs <anchor> <figure>, ratio <r> (goal <g>)", the
-# ratio being the launcher's speed as a share of the anchor's (medians of rounds); each program's output
-# is kept in <build>/bench/<program>.log.
+# ratio being higher when the launcher does better: its speed as a share of the anchor's, or the anchor's
+# CPU time as a share of its own (medians of rounds); each run's output is kept in <build>/bench/<run>.log.
 # Usage: tools/bench.sh <build folder>   (the x64 build of a tests-enabled tree, made by `make bench`)
 set -euo pipefail
 
@@ -51,25 +53,33 @@ sh "$tools/nginx-fixture.sh" start "$build"
 
 results=""
 status=0
-for program in $programs; do
-    echo "== $program"
-    log=$build/bench/$program.log
+# run <name> <program> [argument]
+run() {
+    echo "== $1"
+    log=$build/bench/$1.log
     # Written to a file, not a pipe, which a Wine process started on the way could hold open; a worker
     # that fails asks the user what to do: a bound instead of a wait for no one.
-    timeout 1800 "$WINE" "$build/bench/$program.exe" < /dev/null > "$log" 2>&1 &
+    timeout 1800 "$WINE" "$build/bench/$2.exe" ${3:+"$3"} < /dev/null > "$log" 2>&1 &
     pid=$!
     tail -n +1 --pid=$pid -f "$log"
     if ! wait $pid; then
-        echo "$0: $program failed (see $log)" >&2
+        echo "$0: $1 failed (see $log)" >&2
         status=1
     fi
     sed -i 's/\r$//' "$log"
-    lines=$(grep -E '^[a-z-]+: .+ vs .+, ratio [0-9.]+ \(goal .+\)$' "$log" || true)
-    [ -n "$lines" ] || { lines="$program: no result"; status=1; }
+    lines=$(grep -E '^[a-z0-9-]+: .+ vs .+, ratio [0-9.]+ \(goal .+\)$' "$log" || true)
+    [ -n "$lines" ] || { lines="$1: no result"; status=1; }
     results+="$lines"$'\n'
-done
+}
+run download download_benchmark download
+run download-1cpu download_benchmark download-1cpu
+run filelist filelist_bench
+run startup startup_bench
+# A fast line as a player has it: reads wait for data.
+NGINX_LIMIT_RATE=12m sh "$tools/nginx-fixture.sh" start "$build"
+run download-cpu download_benchmark download-cpu
 
 echo
-echo "== Results (medians; ratio: the launcher's speed as a share of the anchor's)"
+echo "== Results (medians; ratio: higher when the launcher does better)"
 printf '%s' "$results"
 exit $status
