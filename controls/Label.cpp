@@ -37,6 +37,9 @@ CLabel& CLabel::SetCaption(const CString& strText) {
 }
 
 CLabel& CLabel::SetForeColor(COLORREF crText) {
+    // The worker gives the colour again with every text, which has repainted the label already.
+    if (crText == m_crTextColor)
+        return *this;
     m_crTextColor = crText;
     RedrawWindow(NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return *this;

@@ -184,23 +184,33 @@ TEST_F(LabelTest, TextFlashHidesAndRestoresTheText) {
 TEST_F(LabelTest, WorkerThreadSetsTextAndColourThroughTheWindow) {
     TestLabel& label = m_dlg->m_lblCount;
     const COLORREF colour = RGB(255, 40, 40);
-    std::atomic<bool> done(false);
-    std::thread worker([&] {
-        label.SetCaption("5 / 9").SetForeColor(colour);
-        done = true;
-    });
-    const bool finished = Pump([&] { return done.load(); });
-    worker.join();
-    ASSERT_TRUE(finished);
+    auto showFromWorker = [&](const char* caption) {
+        std::atomic<bool> done(false);
+        std::thread worker([&] {
+            label.SetCaption(caption).SetForeColor(colour);
+            done = true;
+        });
+        const bool finished = Pump([&] { return done.load(); });
+        worker.join();
+        return finished;
+    };
+    auto colouredPixels = [&] {
+        Settle();
+        const Pixels screen = CaptureClient(m_dlg->GetSafeHwnd());
+        int coloured = 0;
+        const RECT& r = CTestDialog::kCountRect;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                coloured += screen.At(x, y) == colour;
+        return coloured;
+    };
+    ASSERT_TRUE(showFromWorker("5 / 9"));
     CString text;
     label.GetWindowText(text);
     EXPECT_STREQ((LPCSTR)text, "5 / 9");
-    Settle();
-    const Pixels screen = CaptureClient(m_dlg->GetSafeHwnd());
-    int coloured = 0;
-    const RECT& r = CTestDialog::kCountRect;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            coloured += screen.At(x, y) == colour;
-    EXPECT_GT(coloured, 8) << "the label was repainted in the new colour";
+    EXPECT_GT(colouredPixels(), 8) << "the label was repainted in the new colour";
+
+    // The same colour again does not repaint, the new text does.
+    ASSERT_TRUE(showFromWorker(""));
+    EXPECT_EQ(colouredPixels(), 0) << "the old text stays on screen";
 }
