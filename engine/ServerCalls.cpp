@@ -5,6 +5,16 @@
 #include <cstring>
 #include <string>
 
+namespace {
+
+// A read hands the caller up to this many blocks at once, read one after the other while the line
+// fills them quickly: each hand-over wakes two threads, which costs more than the block's own read
+// on a fast line. A slower line gets its blocks one by one, so that its progress shows as often.
+const DWORD READ_AHEAD_BLOCKS = 4;
+const DWORD READ_AHEAD_MS = 50;
+
+} // namespace
+
 // Shared by the caller and the helper thread; the last of the two to let go deletes it, so that a
 // helper that was left behind still finds it when its call returns. Each side waits for the other
 // asleep: a call to the server lasts as long as the server takes, and a player's line rarely answers
@@ -26,12 +36,20 @@ struct CServerCalls::Helper {
     HINTERNET request;
     std::string headers;
     DWORD size;
-    // Its outcome, written by the helper thread before DONE.
+    // Its outcome, written by the helper thread before DONE: for a read, the bytes of all its blocks,
+    // and the result of the last one.
     BOOL result;
     DWORD error;
     DWORD read;
     // A call that was left may still read: never into the caller's buffer.
-    BYTE buffer[DOWNLOAD_CHUNK_SIZE];
+    BYTE buffer[READ_AHEAD_BLOCKS * DOWNLOAD_CHUNK_SIZE];
+
+    // The caller's, while no call is being made: what it has not taken yet of the last read, and the
+    // failure that ended that read after some bytes, for the caller's next read.
+    DWORD takenBytes;
+    DWORD aheadBytes;
+    bool failureHeld;
+    DWORD heldError;
 
     // NULL, with the error, when no thread could be made.
     static Helper* Create(bool stopped)
@@ -43,6 +61,7 @@ struct CServerCalls::Helper {
         helper->state = IDLE;
         helper->stop = stopped;
         helper->leave = false;
+        helper->Forget();
         uintptr_t thread = _beginthreadex(NULL, 0, Loop, helper, 0, NULL);
         if (!thread) {
             DWORD error = GetLastError();
@@ -72,14 +91,52 @@ struct CServerCalls::Helper {
         EnterCriticalSection(&lock);
     }
 
+    void Forget()
+    {
+        takenBytes = 0;
+        aheadBytes = 0;
+        failureHeld = false;
+        heldError = 0;
+    }
+
     void Call()
     {
         read = 0;
-        if (kind == SEND)
+        if (kind == SEND) {
             result = HttpSendRequestA(request, headers.empty() ? NULL : headers.c_str(), (DWORD)headers.size(), NULL, 0);
-        else
-            result = InternetReadFile(request, buffer, size, &read);
-        error = GetLastError();
+            error = GetLastError();
+            return;
+        }
+        const DWORD started = GetTickCount();
+        for (;;) {
+            DWORD got = 0;
+            result = InternetReadFile(request, buffer + read, size, &got);
+            error = GetLastError();
+            read += got;
+            if (!result || got < size || read + size > sizeof buffer || GetTickCount() - started >= READ_AHEAD_MS)
+                return;
+        }
+    }
+
+    // From the last read's bytes, at most `size` into `out`, and what ended the read once they are
+    // all taken: its failure, or TRUE.
+    BOOL Take(void* out, DWORD size, DWORD* taken)
+    {
+        *taken = aheadBytes < size ? aheadBytes : size;
+        memcpy(out, buffer + takenBytes, *taken);
+        takenBytes += *taken;
+        aheadBytes -= *taken;
+        if (aheadBytes == 0 && !result) {
+            if (*taken == 0) {
+                SetLastError(error);
+                return FALSE;
+            }
+            // Bytes and a failure cannot go out together: the failure waits for the next read.
+            failureHeld = true;
+            heldError = error;
+        }
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
     }
 
     static unsigned __stdcall Loop(void* parameter)
@@ -153,6 +210,7 @@ BOOL CServerCalls::SendRequest(HINTERNET request, const char* headers, DWORD hea
     Helper* helper = IdleHelper();
     if (!helper)
         return Stopped() ? Cancelled() : HttpSendRequestA(request, headers, headersLength, NULL, 0);
+    helper->Forget();
     helper->kind = Helper::SEND;
     helper->request = request;
     helper->headers.assign(headers ? headers : "", headers ? headersLength : 0);
@@ -170,15 +228,23 @@ BOOL CServerCalls::ReadFile(HINTERNET request, void* buffer, DWORD size, DWORD* 
     Helper* helper = IdleHelper();
     if (!helper)
         return Stopped() ? Cancelled() : InternetReadFile(request, buffer, size, read);
+    if (helper->aheadBytes > 0 || helper->failureHeld) {
+        if (Stopped())
+            return Cancelled();
+        if (helper->aheadBytes > 0)
+            return helper->Take(buffer, size, read);
+        helper->failureHeld = false;
+        SetLastError(helper->heldError);
+        return FALSE;
+    }
     helper->kind = Helper::READ;
     helper->request = request;
     helper->size = size;
     if (!Run(helper))
         return FALSE;
-    memcpy(buffer, helper->buffer, helper->read);
-    *read = helper->read;
-    SetLastError(helper->error);
-    return helper->result;
+    helper->takenBytes = 0;
+    helper->aheadBytes = helper->read;
+    return helper->Take(buffer, size, read);
 }
 
 bool CServerCalls::Stopped()

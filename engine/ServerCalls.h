@@ -18,6 +18,8 @@ public:
     void Reset();
 
     // HttpSendRequestA without a body, and InternetReadFile, with their results and last error.
+    // The helper may read a few blocks ahead: ReadFile hands them out one call at a time, and a
+    // failure that came after bytes at the next call; SendRequest drops what the last request left.
     // Once stopped they return FALSE with ERROR_INTERNET_OPERATION_CANCELLED; a call left running
     // writes nothing of the caller's. When no helper thread can be made, the call is made on the
     // caller's thread (logged once), and the next call tries for a thread again.
