@@ -7,9 +7,10 @@
 
 namespace {
 
-// A read hands the caller up to this many blocks at once, read one after the other while the line
-// fills them quickly: each hand-over wakes two threads, which costs more than the block's own read
-// on a fast line. A slower line gets its blocks one by one, so that its progress shows as often.
+// The helper reads up to this many blocks one after the other and wakes the caller once, at the end:
+// each hand-over wakes two threads, which costs more than a block's own read on a fast line. A
+// caller left waiting this long takes the blocks already there, so that a slow line or a server that
+// stops sending does not hold back bytes that arrived.
 const DWORD READ_AHEAD_BLOCKS = 4;
 const DWORD READ_AHEAD_MS = 50;
 
@@ -36,20 +37,16 @@ struct CServerCalls::Helper {
     HINTERNET request;
     std::string headers;
     DWORD size;
-    // Its outcome, written by the helper thread before DONE: for a read, the bytes of all its blocks,
-    // and the result of the last one.
+    // Its outcome, written by the helper thread before DONE; for a read, the result of its last block,
+    // and whether that one found the end of the body.
     BOOL result;
     DWORD error;
-    DWORD read;
-    // A call that was left may still read: never into the caller's buffer.
+    bool atEnd;
+    // A read's blocks: the helper writes past `filled` only, the caller reads from `taken` to `filled`
+    // (both guarded by `lock`). A call that was left may still read: never into the caller's buffer.
     BYTE buffer[READ_AHEAD_BLOCKS * DOWNLOAD_CHUNK_SIZE];
-
-    // The caller's, while no call is being made: what it has not taken yet of the last read, and the
-    // failure that ended that read after some bytes, for the caller's next read.
-    DWORD takenBytes;
-    DWORD aheadBytes;
-    bool failureHeld;
-    DWORD heldError;
+    DWORD filled;
+    DWORD taken;
 
     // NULL, with the error, when no thread could be made.
     static Helper* Create(bool stopped)
@@ -61,7 +58,8 @@ struct CServerCalls::Helper {
         helper->state = IDLE;
         helper->stop = stopped;
         helper->leave = false;
-        helper->Forget();
+        helper->filled = 0;
+        helper->taken = 0;
         uintptr_t thread = _beginthreadex(NULL, 0, Loop, helper, 0, NULL);
         if (!thread) {
             DWORD error = GetLastError();
@@ -91,52 +89,35 @@ struct CServerCalls::Helper {
         EnterCriticalSection(&lock);
     }
 
-    void Forget()
-    {
-        takenBytes = 0;
-        aheadBytes = 0;
-        failureHeld = false;
-        heldError = 0;
-    }
-
     void Call()
     {
-        read = 0;
         if (kind == SEND) {
             result = HttpSendRequestA(request, headers.empty() ? NULL : headers.c_str(), (DWORD)headers.size(), NULL, 0);
             error = GetLastError();
             return;
         }
-        const DWORD started = GetTickCount();
+        // Called with filled == 0; the caller takes nothing before a block is whole.
+        DWORD offset = 0;
         for (;;) {
             DWORD got = 0;
-            result = InternetReadFile(request, buffer + read, size, &got);
+            result = InternetReadFile(request, buffer + offset, size, &got);
             error = GetLastError();
-            read += got;
-            if (!result || got < size || read + size > sizeof buffer || GetTickCount() - started >= READ_AHEAD_MS)
+            atEnd = result && got == 0;
+            offset += got;
+            EnterCriticalSection(&lock);
+            filled = offset;
+            LeaveCriticalSection(&lock);
+            if (!result || got < size || offset + size > sizeof buffer)
                 return;
         }
     }
 
-    // From the last read's bytes, at most `size` into `out`, and what ended the read once they are
-    // all taken: its failure, or TRUE.
-    BOOL Take(void* out, DWORD size, DWORD* taken)
+    bool Reading()
     {
-        *taken = aheadBytes < size ? aheadBytes : size;
-        memcpy(out, buffer + takenBytes, *taken);
-        takenBytes += *taken;
-        aheadBytes -= *taken;
-        if (aheadBytes == 0 && !result) {
-            if (*taken == 0) {
-                SetLastError(error);
-                return FALSE;
-            }
-            // Bytes and a failure cannot go out together: the failure waits for the next read.
-            failureHeld = true;
-            heldError = error;
-        }
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
+        EnterCriticalSection(&lock);
+        bool calling = state == CALLING;
+        LeaveCriticalSection(&lock);
+        return calling;
     }
 
     static unsigned __stdcall Loop(void* parameter)
@@ -208,9 +189,17 @@ void CServerCalls::SetStop(bool stop)
 BOOL CServerCalls::SendRequest(HINTERNET request, const char* headers, DWORD headersLength)
 {
     Helper* helper = IdleHelper();
+    if (helper && helper->Reading()) {
+        // Still reading for a body the caller left: that read ends by itself, on its own thread.
+        LeaveHelper();
+        helper = IdleHelper();
+    }
     if (!helper)
         return Stopped() ? Cancelled() : HttpSendRequestA(request, headers, headersLength, NULL, 0);
-    helper->Forget();
+    // What the last body left is dropped.
+    helper->state = Helper::IDLE;
+    helper->filled = 0;
+    helper->taken = 0;
     helper->kind = Helper::SEND;
     helper->request = request;
     helper->headers.assign(headers ? headers : "", headers ? headersLength : 0);
@@ -228,23 +217,41 @@ BOOL CServerCalls::ReadFile(HINTERNET request, void* buffer, DWORD size, DWORD* 
     Helper* helper = IdleHelper();
     if (!helper)
         return Stopped() ? Cancelled() : InternetReadFile(request, buffer, size, read);
-    if (helper->aheadBytes > 0 || helper->failureHeld) {
-        if (Stopped())
-            return Cancelled();
-        if (helper->aheadBytes > 0)
-            return helper->Take(buffer, size, read);
-        helper->failureHeld = false;
-        SetLastError(helper->heldError);
-        return FALSE;
+    EnterCriticalSection(&helper->lock);
+    while (!helper->stop) {
+        if (helper->taken < helper->filled) {
+            *read = helper->filled - helper->taken < size ? helper->filled - helper->taken : size;
+            memcpy(buffer, helper->buffer + helper->taken, *read);
+            helper->taken += *read;
+            LeaveCriticalSection(&helper->lock);
+            // Bytes and a failure cannot go out together: a failure comes once the bytes are taken.
+            SetLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
+        if (helper->state == Helper::DONE) {
+            helper->state = Helper::IDLE;
+            if (!helper->result || helper->atEnd) {
+                LeaveCriticalSection(&helper->lock);
+                SetLastError(helper->error);
+                return helper->result;
+            }
+        }
+        if (helper->state == Helper::IDLE) {
+            helper->kind = Helper::READ;
+            helper->request = request;
+            helper->size = size;
+            helper->filled = 0;
+            helper->taken = 0;
+            helper->state = Helper::CALLING;
+            helper->WakeUnlocked();
+        }
+        SleepConditionVariableCS(&helper->changed, &helper->lock, READ_AHEAD_MS);
     }
-    helper->kind = Helper::READ;
-    helper->request = request;
-    helper->size = size;
-    if (!Run(helper))
-        return FALSE;
-    helper->takenBytes = 0;
-    helper->aheadBytes = helper->read;
-    return helper->Take(buffer, size, read);
+    const bool calling = helper->state == Helper::CALLING;
+    LeaveCriticalSection(&helper->lock);
+    if (calling)
+        LeaveHelper();
+    return Cancelled();
 }
 
 bool CServerCalls::Stopped()
